@@ -1,0 +1,44 @@
+# One library per layer. Sources are collected from the layer's folder so that
+# adding a unit means adding its .h/.cpp pair and nothing else.
+function(kinoloom_library name)
+  cmake_parse_arguments(ARG "" "" "DIRS;LINK" ${ARGN})
+  set(sources)
+  foreach(dir IN LISTS ARG_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS
+      ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp
+      ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h
+      ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.qrc)
+    list(APPEND sources ${found})
+  endforeach()
+  list(FILTER sources INCLUDE REGEX "\\.(cpp|qrc)$|\\.h$")
+  set(has_cpp ${sources})
+  list(FILTER has_cpp INCLUDE REGEX "\\.cpp$")
+  if(has_cpp)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_LINK})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${ARG_LINK})
+  endif()
+endfunction()
+
+# Every tests/<folder>/tst_<Family>.cpp becomes one Qt Test executable registered with ctest.
+function(kinoloom_tests folder)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "LINK" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 300)
+  endif()
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/tst_*.cpp)
+  foreach(test_source IN LISTS tests)
+    get_filename_component(test_name ${test_source} NAME_WE)
+    set(target ${folder}_${test_name})
+    string(REPLACE "/" "_" target ${target})
+    add_executable(${target} ${test_source})
+    target_link_libraries(${target} PRIVATE ${ARG_LINK} Qt6::Test)
+    add_test(NAME ${folder}/${test_name} COMMAND ${target})
+    set_tests_properties(${folder}/${test_name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KINOLOOM_TEST_SUPPORT=${CMAKE_CURRENT_SOURCE_DIR}/support")
+  endforeach()
+endfunction()

@@ -1,0 +1,55 @@
+#include "model/JsonFile.h"
+
+#include "model/FileError.h"
+#include "model/Json.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonParseError>
+#include <QSaveFile>
+
+namespace kinoloom::json {
+
+QJsonObject readObjectFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(QStringLiteral("read"), path, file.errorString());
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(QStringLiteral("read"), path, file.errorString());
+    if (bytes.trimmed().isEmpty())
+        throw StudioError(QStringLiteral("“%1” is empty.").arg(QFileInfo(path).fileName()));
+
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        throw StudioError(QStringLiteral("“%1” is not valid JSON: %2 at byte %3.")
+                              .arg(QFileInfo(path).fileName(), parseError.errorString())
+                              .arg(parseError.offset));
+    if (!document.isObject())
+        throw StudioError(QStringLiteral("“%1” does not hold a JSON object.").arg(QFileInfo(path).fileName()));
+    return document.object();
+}
+
+void writeObjectFile(const QString &path, const QJsonObject &object)
+{
+    const QByteArray bytes = prettyText(object);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw FileError(QStringLiteral("save"), path, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        throw FileError(QStringLiteral("save"), path, reason);
+    }
+    if (!file.commit())
+        throw FileError(QStringLiteral("save"), path, file.errorString());
+}
+
+StudioError documentError(const QString &path, const JsonError &error)
+{
+    return StudioError(QStringLiteral("“%1” could not be read: %2").arg(QFileInfo(path).fileName(), error.message()));
+}
+
+} // namespace kinoloom::json
