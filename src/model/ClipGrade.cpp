@@ -1,0 +1,69 @@
+#include "model/ClipGrade.h"
+
+#include "model/Json.h"
+#include "model/PathText.h"
+#include "model/ProcessingSettings.h"
+#include "model/StudioError.h"
+#include "model/ValueRanges.h"
+
+#include <QFileInfo>
+
+namespace kinoloom {
+
+using namespace json;
+
+ClipGrade ClipGrade::fromSettings(const ProcessingSettings &settings)
+{
+    ClipGrade grade;
+    grade.brightness = settings.brightness;
+    grade.contrast = settings.contrast;
+    grade.saturation = settings.saturation;
+    grade.gamma = settings.gamma;
+    grade.temperature = settings.temperature;
+    grade.contrastStretchValue = settings.contrastStretch();
+    grade.highlightRecoveryValue = settings.highlightRecovery();
+    grade.stylishLUT = settings.stylishLUT;
+    grade.lutStrength = settings.lutStrength;
+    return grade;
+}
+
+void ClipGrade::validate() const
+{
+    if (!colourValuesInRange(brightness, contrast, saturation, gamma, temperature, contrastStretchValue,
+                             highlightRecoveryValue, lutStrength))
+        throw StudioError(QStringLiteral("One or more clip colour settings are out of range."));
+    if (!stylishLUT.isEmpty() && !QFileInfo::exists(stylishLUT))
+        throw StudioError(QStringLiteral("Selected LUT is missing: ") + path::lastComponent(stylishLUT));
+}
+
+ClipGrade ClipGrade::fromJson(const QJsonObject &o)
+{
+    ClipGrade g;
+    g.brightness = requireDouble(o, QStringLiteral("brightness"));
+    g.contrast = requireDouble(o, QStringLiteral("contrast"));
+    g.saturation = requireDouble(o, QStringLiteral("saturation"));
+    g.gamma = requireDouble(o, QStringLiteral("gamma"));
+    g.temperature = requireDouble(o, QStringLiteral("temperature"));
+    g.contrastStretchValue = optionalDouble(o, QStringLiteral("contrastStretchValue"));
+    g.highlightRecoveryValue = optionalDouble(o, QStringLiteral("highlightRecoveryValue"));
+    g.stylishLUT = requireString(o, QStringLiteral("stylishLUT"));
+    g.lutStrength = requireDouble(o, QStringLiteral("lutStrength"));
+    return g;
+}
+
+QJsonObject ClipGrade::toJson() const
+{
+    QJsonObject o;
+    putDouble(o, QStringLiteral("brightness"), brightness);
+    putDouble(o, QStringLiteral("contrast"), contrast);
+    putDouble(o, QStringLiteral("saturation"), saturation);
+    putDouble(o, QStringLiteral("gamma"), gamma);
+    putDouble(o, QStringLiteral("temperature"), temperature);
+    putOptionalDouble(o, QStringLiteral("contrastStretchValue"), contrastStretchValue);
+    putOptionalDouble(o, QStringLiteral("highlightRecoveryValue"), highlightRecoveryValue);
+    o.insert(QStringLiteral("stylishLUT"), stylishLUT);
+    putDouble(o, QStringLiteral("lutStrength"), lutStrength);
+    return o;
+}
+
+} // namespace kinoloom

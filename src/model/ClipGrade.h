@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace kinoloom {
+
+struct ProcessingSettings;
+
+// The colour grade of one clip. The default value is the neutral grade.
+struct ClipGrade
+{
+    double brightness = 0;
+    double contrast = 1;
+    double saturation = 1;
+    double gamma = 1;
+    double temperature = 0;
+    std::optional<double> contrastStretchValue;
+    std::optional<double> highlightRecoveryValue;
+    QString stylishLUT;
+    double lutStrength = 100;
+
+    bool operator==(const ClipGrade &) const = default;
+
+    double contrastStretch() const { return contrastStretchValue.value_or(0); }
+    void setContrastStretch(double value) { contrastStretchValue = value; }
+    double highlightRecovery() const { return highlightRecoveryValue.value_or(0); }
+    void setHighlightRecovery(double value) { highlightRecoveryValue = value; }
+
+    // The grade that the settings' colour fields describe; stretch and recovery are always present.
+    static ClipGrade fromSettings(const ProcessingSettings &settings);
+
+    // Throws StudioError: ranges first, then the creative LUT file.
+    void validate() const;
+
+    static ClipGrade fromJson(const QJsonObject &object);
+    QJsonObject toJson() const;
+};
+
+} // namespace kinoloom
