@@ -1,0 +1,127 @@
+#include "engine/pipeline/Pipeline.h"
+
+#include "model/FileError.h"
+#include "model/Json.h"
+#include "model/StudioError.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace kinoloom {
+
+namespace {
+
+[[noreturn]] void notYet()
+{
+    throw StudioError(QStringLiteral("This render step is not available yet."));
+}
+
+void makeFolder(const QString &folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), error);
+    if (error)
+        throw FileError(QStringLiteral("create"), folder, QString::fromStdString(error.message()));
+}
+
+} // namespace
+
+QStringList Pipeline::commonFFmpegArguments()
+{
+    return {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-y"),
+            QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-threads"), QStringLiteral("0"),
+            QStringLiteral("-filter_threads"), QStringLiteral("0"), QStringLiteral("-filter_complex_threads"),
+            QStringLiteral("0"), QStringLiteral("-progress"), QStringLiteral("pipe:1")};
+}
+
+QStringList Pipeline::losslessVideoArguments()
+{
+    return {QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-level"), QStringLiteral("3"),
+            QStringLiteral("-slices"), QStringLiteral("16"), QStringLiteral("-pix_fmt"),
+            QStringLiteral("yuv444p16le"), QStringLiteral("-threads"), QStringLiteral("0")};
+}
+
+QStringList Pipeline::losslessAudioArguments()
+{
+    return {QStringLiteral("-c:a"), QStringLiteral("pcm_s24le")};
+}
+
+void Pipeline::ffmpeg(const QStringList &, const QString &, const QString &, double,
+                      const std::function<void(double)> &) const
+{
+    notYet();
+}
+
+std::function<void(const QString &)> Pipeline::ffmpegLineHandler(const QString &stage, double duration,
+                                                                 const std::function<void(double)> &progress) const
+{
+    // Copies, not references: the runner may call this from its own threads.
+    return [stage, duration, progress, update = update, log = log](const QString &line) {
+        static const QString progressKey = QStringLiteral("out_time_us=");
+        if (line.startsWith(progressKey)) {
+            bool isNumber = false;
+            const double microseconds = QStringView(line).mid(progressKey.size()).toDouble(&isNumber);
+            if (isNumber && duration > 0) {
+                double fraction = microseconds / 1'000'000.0 / duration;
+                if (!(fraction >= 0))
+                    fraction = 0; // negative or NaN
+                fraction = std::min(fraction, 0.99);
+                update(stage, fraction);
+                if (progress)
+                    progress(fraction);
+                return;
+            }
+        }
+        // FFmpeg's own key=value progress report and unreadable positions are not log lines.
+        if (line.contains(QLatin1Char('=')))
+            return;
+        log(line);
+    };
+}
+
+QString Pipeline::cacheRoot(const QString &root)
+{
+    const QString folder = QDir(root).filePath(QStringLiteral("Cache/Render"));
+    makeFolder(folder);
+    return folder;
+}
+
+QString Pipeline::jobFolder(const QString &root)
+{
+    const QString folder = QDir(cacheRoot(root)).filePath(QStringLiteral("Jobs/") + json::uuidText(QUuid::createUuid()));
+    makeFolder(folder);
+    return folder;
+}
+
+QString Pipeline::renderJobFolder(const QString &root, const std::optional<QString> &destination)
+{
+    const QString base = destination ? QFileInfo(*destination).absolutePath() : root;
+    const QString folder =
+        QDir(base).filePath(QStringLiteral(".KinoloomRender/") + json::uuidText(QUuid::createUuid()));
+    makeFolder(folder);
+    return folder;
+}
+
+void Pipeline::clearCache(const QString &root)
+{
+    const QString folder = QDir(root).filePath(QStringLiteral("Cache/Render"));
+    const QFileInfo info(folder);
+    if (!info.exists() && !info.isSymLink())
+        return;
+    std::error_code error;
+    std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), error);
+    if (error)
+        throw FileError(QStringLiteral("remove"), folder, QString::fromStdString(error.message()));
+}
+
+bool Pipeline::validPreparedCache(const QString &, bool) const
+{
+    notYet();
+}
+
+} // namespace kinoloom

@@ -1,0 +1,193 @@
+#include "engine/pipeline/Pipeline.h"
+#include "model/FileError.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace kinoloom;
+
+namespace {
+
+struct Recorder
+{
+    QList<QPair<QString, std::optional<double>>> updates;
+    QStringList logged;
+    QList<double> progress;
+
+    Pipeline pipeline()
+    {
+        Pipeline result;
+        result.update = [this](const QString &stage, std::optional<double> fraction) { updates.append({stage, fraction}); };
+        result.log = [this](const QString &line) { logged.append(line); };
+        return result;
+    }
+    std::function<void(double)> progressCallback()
+    {
+        return [this](double fraction) { progress.append(fraction); };
+    }
+};
+
+bool isUuidFolderName(const QString &name)
+{
+    return name.size() == 36 && name == name.toUpper() && !QUuid::fromString(name).isNull();
+}
+
+} // namespace
+
+class TestPipelineFrame : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fixedArguments()
+    {
+        QCOMPARE(Pipeline::commonFFmpegArguments().join(QLatin1Char(' ')),
+                 QStringLiteral("-hide_banner -nostdin -y -loglevel error -threads 0 -filter_threads 0 "
+                                "-filter_complex_threads 0 -progress pipe:1"));
+        QCOMPARE(Pipeline::losslessVideoArguments().join(QLatin1Char(' ')),
+                 QStringLiteral("-c:v ffv1 -level 3 -slices 16 -pix_fmt yuv444p16le -threads 0"));
+        QCOMPARE(Pipeline::losslessAudioArguments().join(QLatin1Char(' ')), QStringLiteral("-c:a pcm_s24le"));
+    }
+
+    void defaultCallbacksAreNoOps()
+    {
+        const Pipeline pipeline;
+        pipeline.update(QStringLiteral("stage"), 0.5);
+        pipeline.log(QStringLiteral("line"));
+        pipeline.overallUpdate(0.5);
+        QVERIFY(!pipeline.reuseInterruptedJobCache);
+    }
+
+    void progressLines_data()
+    {
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<double>("fraction"); // -1: no fraction reported
+        QTest::addColumn<bool>("logged");
+        QTest::newRow("half way") << 4.0 << QStringLiteral("out_time_us=2000000") << 0.5 << false;
+        QTest::newRow("start") << 4.0 << QStringLiteral("out_time_us=0") << 0.0 << false;
+        QTest::newRow("negative reads as zero") << 4.0 << QStringLiteral("out_time_us=-500000") << 0.0 << false;
+        QTest::newRow("past the end stays below one") << 4.0 << QStringLiteral("out_time_us=9000000") << 0.99 << false;
+        QTest::newRow("exactly the end stays below one") << 4.0 << QStringLiteral("out_time_us=4000000") << 0.99 << false;
+        QTest::newRow("fractional microseconds") << 2.0 << QStringLiteral("out_time_us=500000.5") << 500000.5 / 1e6 / 2.0 << false;
+        QTest::newRow("zero duration drops it") << 0.0 << QStringLiteral("out_time_us=2000000") << -1.0 << false;
+        QTest::newRow("negative duration drops it") << -1.0 << QStringLiteral("out_time_us=2000000") << -1.0 << false;
+        QTest::newRow("not a number is dropped") << 4.0 << QStringLiteral("out_time_us=N/A") << -1.0 << false;
+        QTest::newRow("trailing text is not a number") << 4.0 << QStringLiteral("out_time_us=12abc") << -1.0 << false;
+        QTest::newRow("empty value is dropped") << 4.0 << QStringLiteral("out_time_us=") << -1.0 << false;
+        QTest::newRow("frame counter is dropped") << 4.0 << QStringLiteral("frame=12") << -1.0 << false;
+        QTest::newRow("progress end is dropped") << 4.0 << QStringLiteral("progress=end") << -1.0 << false;
+        QTest::newRow("other key later in line") << 4.0 << QStringLiteral("speed x=2") << -1.0 << false;
+        QTest::newRow("error text is logged") << 4.0 << QStringLiteral("Error opening input file") << -1.0 << true;
+        QTest::newRow("empty line is logged") << 4.0 << QString() << -1.0 << true;
+    }
+
+    void progressLines()
+    {
+        QFETCH(double, duration);
+        QFETCH(QString, line);
+        QFETCH(double, fraction);
+        QFETCH(bool, logged);
+        Recorder recorder;
+        const Pipeline pipeline = recorder.pipeline();
+        const auto handler = pipeline.ffmpegLineHandler(QStringLiteral("Rendering"), duration, recorder.progressCallback());
+        handler(line);
+        if (fraction < 0) {
+            QVERIFY(recorder.updates.isEmpty());
+            QVERIFY(recorder.progress.isEmpty());
+        } else {
+            QCOMPARE(recorder.updates.size(), 1);
+            QCOMPARE(recorder.updates.first().first, QStringLiteral("Rendering"));
+            QCOMPARE(recorder.updates.first().second, std::optional<double>(fraction));
+            QCOMPARE(recorder.progress, QList<double>{fraction});
+        }
+        QCOMPARE(recorder.logged, logged ? QStringList{line} : QStringList{});
+    }
+
+    void progressLineWithoutProgressCallback()
+    {
+        Recorder recorder;
+        const Pipeline pipeline = recorder.pipeline();
+        pipeline.ffmpegLineHandler(QStringLiteral("S"), 1.0, {})(QStringLiteral("out_time_us=250000"));
+        QCOMPARE(recorder.updates.size(), 1);
+        QCOMPARE(recorder.updates.first().second, std::optional<double>(0.25));
+    }
+
+    void cacheAndJobFolders()
+    {
+        QTemporaryDir temp;
+        const QString root = temp.filePath(QStringLiteral("Project"));
+        const QString cache = Pipeline::cacheRoot(root);
+        QCOMPARE(cache, root + QStringLiteral("/Cache/Render"));
+        QVERIFY(QFileInfo(cache).isDir());
+        QCOMPARE(Pipeline::cacheRoot(root), cache); // an existing folder is no error
+
+        const QString first = Pipeline::jobFolder(root);
+        const QString second = Pipeline::jobFolder(root);
+        QVERIFY(first != second);
+        for (const QString &folder : {first, second}) {
+            QVERIFY(QFileInfo(folder).isDir());
+            QCOMPARE(QFileInfo(folder).absolutePath(), cache + QStringLiteral("/Jobs"));
+            QVERIFY2(isUuidFolderName(QFileInfo(folder).fileName()), qPrintable(folder));
+            QVERIFY(QDir(folder).isEmpty());
+        }
+    }
+
+    void renderJobFolders()
+    {
+        QTemporaryDir temp;
+        const QString root = temp.filePath(QStringLiteral("Project"));
+        const QString inProject = Pipeline::renderJobFolder(root);
+        QCOMPARE(QFileInfo(inProject).absolutePath(), root + QStringLiteral("/.KinoloomRender"));
+        QVERIFY(isUuidFolderName(QFileInfo(inProject).fileName()));
+        QVERIFY(QFileInfo(inProject).isDir());
+
+        const QString film = temp.filePath(QStringLiteral("Films/New/Trip.mp4"));
+        const QString beside = Pipeline::renderJobFolder(root, film);
+        QCOMPARE(QFileInfo(beside).absolutePath(), temp.filePath(QStringLiteral("Films/New/.KinoloomRender")));
+        QVERIFY(QFileInfo(beside).isDir());
+        QVERIFY(!QFileInfo::exists(film));
+    }
+
+    void folderCreationFailureNamesThePath()
+    {
+        QTemporaryDir temp;
+        const QString blocker = temp.filePath(QStringLiteral("Project"));
+        QVERIFY(test::writeFile(blocker, "not a folder"));
+        try {
+            Pipeline::cacheRoot(blocker);
+            QFAIL("expected a FileError");
+        } catch (const FileError &error) {
+            QVERIFY2(error.path().startsWith(blocker), qPrintable(error.path()));
+        }
+    }
+
+    void clearCacheRemovesOnlyTheRenderCache()
+    {
+        QTemporaryDir temp;
+        const QString root = temp.path();
+        Pipeline::clearCache(root); // nothing there: no failure
+        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/Cache/Render")));
+
+        const QString job = Pipeline::jobFolder(root);
+        QVERIFY(test::writeFile(job + QStringLiteral("/partial.mkv"), "x"));
+        QVERIFY(test::writeFile(root + QStringLiteral("/Cache/Render/Segments/a.mkv"), "x"));
+        QVERIFY(test::writeFile(root + QStringLiteral("/Cache/thumb.jpg"), "x"));
+        QVERIFY(test::writeFile(root + QStringLiteral("/Cache/Temp/t"), "x"));
+        const QString renderJob = Pipeline::renderJobFolder(root);
+        QVERIFY(test::writeFile(renderJob + QStringLiteral("/segment-0.mkv"), "x"));
+
+        Pipeline::clearCache(root);
+        QVERIFY(!QFileInfo::exists(root + QStringLiteral("/Cache/Render")));
+        QVERIFY(QFileInfo::exists(root + QStringLiteral("/Cache/thumb.jpg")));
+        QVERIFY(QFileInfo::exists(root + QStringLiteral("/Cache/Temp/t")));
+        QVERIFY(QFileInfo::exists(renderJob + QStringLiteral("/segment-0.mkv")));
+        QVERIFY(QFileInfo(Pipeline::cacheRoot(root)).isDir());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPipelineFrame)
+#include "tst_PipelineFrame.moc"
