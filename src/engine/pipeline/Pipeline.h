@@ -65,6 +65,42 @@ struct Pipeline
 
     // --- Segment cache -----------------------------------------------------------------------
 
+    // The cache file of a segment key: "<cacheRoot>/Segments/<key>.mkv".
+    static QString segmentCacheFile(const QString &cacheRoot, const QString &key);
+    // The lookup before a segment is rendered: the cache file of `key` when it is large enough to
+    // be real (a smaller one is deleted), else, when resuming, a segment that an interrupted render
+    // left under the same key (see interruptedJobSegment). Reports "Reusing … clip <n> · <name>"
+    // at 1.0 and `progress` 1 on a hit. Absent means: render it.
+    std::optional<QString> findSegment(const QString &key, const QString &cacheRoot, int index, const QString &name,
+                                       const std::optional<QString> &destination,
+                                       const std::function<void(double)> &progress = {}) const;
+    // "segment-<index>.mkv" of the newest render job folder, under ".KinoloomRender" of the project
+    // folder or of the folder of `destination`, whose "segment-<index>.key" holds `key`. Never throws.
+    std::optional<QString> interruptedJobSegment(int index, const QString &root,
+                                                 const std::optional<QString> &destination,
+                                                 const QString &key) const;
+
+    // A segment in a render job folder is written under a temporary name and committed only after
+    // FFmpeg succeeded, with its key beside it, so a cut-short render never leaves a file that
+    // looks finished.
+    static QString jobSegmentFile(const QString &directory, int index);        // segment-<index>.mkv
+    static QString jobSegmentPartialFile(const QString &directory, int index); // what FFmpeg writes
+    static QString jobSegmentKeyFile(const QString &directory, int index);     // segment-<index>.key
+    // Writes the key file, then renames the partial file to its final name. Throws FileError.
+    static void commitJobSegment(const QString &directory, int index, const QString &key);
+
+    // Puts a fresh segment into the cache: a hard link, or a copy when the disk and the cache
+    // budget allow it. False when it was skipped; copy failures are thrown.
+    static bool persistSegmentCache(const QString &segment, const QString &cacheFile, const QString &cacheRoot);
+    // Whether copying `file` into the cache leaves 2 GiB free on the cache's volume and keeps
+    // "Prepared" plus "Segments" within 12 GiB. Never throws.
+    static bool canKeepCacheFile(const QString &file, const QString &cacheRoot);
+    static bool cacheFileFits(qint64 size, qint64 freeBytes, qint64 usedBytes);
+    // A hard link at `destination`, or a copy written under a temporary name and renamed.
+    static void linkOrCopy(const QString &source, const QString &destination);
+    // Copies `source` into `folder` as `name`, replacing a file of that name; returns `name`.
+    static QString copyResource(const QString &source, const QString &name, const QString &folder);
+
     // --- Sizes, titles, encoders, assembly ---------------------------------------------------
 };
 
