@@ -1,0 +1,71 @@
+#include "engine/pipeline/PreparationArguments.h"
+
+#include "engine/FFmpegText.h"
+#include "engine/pipeline/Pipeline.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace kinoloom::PreparationArguments {
+
+QByteArray gyroflowSettings(const QString &jobFolder)
+{
+    const QJsonObject settings{
+        {QStringLiteral("output_path"), jobFolder},
+        {QStringLiteral("output_filename"), QStringLiteral("gyro.mov")},
+        {QStringLiteral("codec"), QStringLiteral("ProRes")},
+        {QStringLiteral("codec_options"), QStringLiteral("4444")},
+        {QStringLiteral("use_gpu"), false},
+    };
+    return QJsonDocument(settings).toJson(QJsonDocument::Compact);
+}
+
+QStringList gyroflow(const QString &jobFolder, const QString &preset, const QString &input)
+{
+    QStringList args{QStringLiteral("--no-gpu-decoding"), QStringLiteral("-f"), QStringLiteral("-p"),
+                     QString::fromUtf8(gyroflowSettings(jobFolder))};
+    if (!preset.isEmpty())
+        args << QStringLiteral("--preset") << preset;
+    args << input;
+    return args;
+}
+
+QStringList motionAnalysis(const QString &input, const QString &motionFile)
+{
+    return {QStringLiteral("-i"), input, QStringLiteral("-vf"),
+            QStringLiteral("vidstabdetect=shakiness=10:result=") + filterOptionPath(motionFile),
+            QStringLiteral("-an"), QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")};
+}
+
+QStringList filters(const QString &motionFile, bool lensCorrection, const QString &lutFile)
+{
+    QStringList list;
+    if (!motionFile.isEmpty())
+        list << QStringLiteral("vidstabtransform=input=%1:zoom=0:optzoom=0").arg(filterOptionPath(motionFile));
+    if (lensCorrection)
+        list << QStringLiteral("lenscorrection=cx=0.18:cy=0.18,crop=iw*0.86:ih*0.86");
+    if (!lutFile.isEmpty())
+        list << QStringLiteral("lut3d=file=%1:interp=tetrahedral").arg(filterOptionPath(lutFile));
+    return list;
+}
+
+QStringList mainPass(const QString &input, const QStringList &filters, bool still, const QString &output)
+{
+    QStringList args{QStringLiteral("-i"), input};
+    if (!filters.isEmpty())
+        args << QStringLiteral("-vf") << filters.join(QLatin1Char(','));
+    if (still)
+        args << QStringLiteral("-frames:v") << QStringLiteral("1");
+    else
+        args << Pipeline::losslessVideoArguments() << Pipeline::losslessAudioArguments();
+    args << output;
+    return args;
+}
+
+QString conversionFileName(const QString &lutPath)
+{
+    return QStringLiteral("conversion.") + QFileInfo(lutPath).suffix();
+}
+
+} // namespace kinoloom::PreparationArguments

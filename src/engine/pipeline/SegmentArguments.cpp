@@ -1,0 +1,128 @@
+#include "engine/pipeline/SegmentArguments.h"
+
+#include "engine/FFmpegText.h"
+#include "engine/pipeline/Pipeline.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kinoloom::SegmentArguments {
+
+std::optional<ClipGrade> effectiveGrade(const MediaAsset &clip, const ProcessingSettings &settings)
+{
+    if (clip.role == ClipRole::outro)
+        return std::nullopt;
+    if (settings.gradeToAll())
+        return ClipGrade::fromSettings(settings);
+    return clip.grade.value_or(ClipGrade());
+}
+
+bool appliesLook(const std::optional<ClipGrade> &grade, bool stylish)
+{
+    return stylish && grade && !grade->stylishLUT.isEmpty() && grade->lutStrength > 0;
+}
+
+QString lookFileName(const QString &lutPath)
+{
+    return QStringLiteral("look.") + QFileInfo(lutPath).suffix();
+}
+
+double startTime(const MediaAsset &clip, const ProcessingSettings &settings, double probedDuration,
+                 double duration, bool tail)
+{
+    if (!tail)
+        return clip.editRange(settings).start;
+    const SecondsRange selection = clip.selectedSourceRange();
+    return std::max(selection.start, std::min(selection.end, probedDuration) - duration);
+}
+
+int zoomedDimension(double cropScale, int size)
+{
+    const int whole = static_cast<int>(cropScale * size);
+    const int even = 2 * (whole / 2);
+    return even < 2 ? 2 : even;
+}
+
+QString gradeFilter(const ClipGrade &grade, const QString &lookPath)
+{
+    QString chain;
+    if (!(grade.brightness == 0 && grade.contrast == 1 && grade.saturation == 1 && grade.gamma == 1)) {
+        chain += QStringLiteral(",eq=brightness=%1:contrast=%2:saturation=%3:gamma=%4")
+                     .arg(ffmpegNumber(grade.brightness), ffmpegNumber(grade.contrast),
+                          ffmpegNumber(grade.saturation), ffmpegNumber(grade.gamma));
+    }
+    if (grade.contrastStretch() > 0) {
+        const double t = grade.contrastStretch() / 100 * 0.08;
+        const QString low = ffmpegNumber(t);
+        const QString high = ffmpegNumber(1 - t);
+        chain += QStringLiteral(",colorlevels=rimin=%1:gimin=%1:bimin=%1:rimax=%2:gimax=%2:bimax=%2").arg(low, high);
+    }
+    if (grade.highlightRecovery() > 0) {
+        const double h = grade.highlightRecovery() / 100;
+        chain += QStringLiteral(",curves=master='0/0 0.5/0.5 0.75/%1 0.9/%2 1/%3'")
+                     .arg(ffmpegNumber(0.75 - 0.08 * h), ffmpegNumber(0.9 - 0.16 * h), ffmpegNumber(1 - 0.22 * h));
+    }
+    if (grade.temperature != 0) {
+        chain += QStringLiteral(",colorbalance=rs=%1:bs=%2")
+                     .arg(ffmpegNumber(0.5 * grade.temperature), ffmpegNumber(-0.5 * grade.temperature));
+    }
+    if (!lookPath.isEmpty()) {
+        const double w = grade.lutStrength / 100;
+        // The look path goes through both escaping levels, so any folder name survives the graph parser.
+        chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral[graded];"
+                                "[base][graded]blend=all_expr='A*%2+B*%3'")
+                     .arg(filterOptionPath(lookPath), ffmpegNumber(1 - w), ffmpegNumber(w));
+    }
+    return chain;
+}
+
+QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height,
+                    double duration, const std::optional<ClipGrade> &grade, const QString &lookPath)
+{
+    const double cropScale = clip.cropScale();
+    const QString fps = ffmpegInteger(settings.fps);
+    QString chain = QStringLiteral("scale=%1:%2:force_original_aspect_ratio=increase,crop=%3:%4,setsar=1")
+                        .arg(ffmpegInteger(zoomedDimension(cropScale, width)),
+                             ffmpegInteger(zoomedDimension(cropScale, height)), ffmpegInteger(width),
+                             ffmpegInteger(height));
+    if (clip.isImage && settings.stillZoom) {
+        const double frames = std::floor(duration * settings.fps);
+        const qint64 n = std::isfinite(frames) && frames >= 1 ? static_cast<qint64>(frames) : 1;
+        chain += QStringLiteral(",zoompan=z='min(1+0.1*on/%1,1.1)':d=1:s=%2x%3:fps=%4")
+                     .arg(ffmpegInteger(n), ffmpegInteger(width), ffmpegInteger(height), fps);
+    }
+    chain += QStringLiteral(",fps=%1,settb=AVTB,setpts=PTS-STARTPTS").arg(fps);
+    if (!clip.isImage) {
+        // A movie can end up to a frame before the frame-snapped length asked of it; holding its
+        // last picture keeps the segment exactly as long as its sound. -t bounds the padding.
+        chain += QStringLiteral(",tpad=stop_mode=clone:stop=-1");
+    }
+    chain += QStringLiteral(",format=yuv444p16le");
+    if (grade)
+        chain += gradeFilter(*grade, lookPath);
+    return chain;
+}
+
+QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration,
+                      const QString &output)
+{
+    QStringList args;
+    if (input.still)
+        args << QStringLiteral("-loop") << QStringLiteral("1") << QStringLiteral("-framerate") << ffmpegInteger(fps);
+    else
+        args << QStringLiteral("-ss") << ffmpegNumber(input.start);
+    args << QStringLiteral("-i") << input.source
+         << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+         << QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000")
+         << QStringLiteral("-vf") << videoFilter
+         << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-map")
+         << (!input.still && input.sourceHasAudio ? QStringLiteral("0:a:0") : QStringLiteral("1:a:0"))
+         << QStringLiteral("-af") << QStringLiteral("aresample=48000,apad") << QStringLiteral("-ac")
+         << QStringLiteral("2") << QStringLiteral("-t") << ffmpegNumber(duration);
+    args << Pipeline::losslessVideoArguments() << Pipeline::losslessAudioArguments() << output;
+    return args;
+}
+
+} // namespace kinoloom::SegmentArguments
