@@ -1,0 +1,188 @@
+#include "engine/ProcessRunner.h"
+
+#include "engine/ChildProcess.h"
+#include "engine/ProcessFailure.h"
+#include "model/CancellationError.h"
+#include "model/FileError.h"
+
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QStandardPaths>
+#include <QStringDecoder>
+
+namespace kinoloom {
+
+namespace {
+
+constexpr qsizetype failureCharacters = 1'000'000;
+
+// Keeps the tail of a tool's output: a tool may print without end, memory may not grow so.
+class BoundedOutput
+{
+public:
+    void append(const QByteArray &bytes)
+    {
+        m_bytes += bytes;
+        if (m_bytes.size() > ProcessRunner::outputLimit)
+            m_bytes = m_bytes.right(ProcessRunner::outputKeep);
+    }
+    const QByteArray &bytes() const { return m_bytes; }
+
+private:
+    QByteArray m_bytes;
+};
+
+// Cuts a stream into lines at every carriage return or line feed, so a progress display that
+// rewrites one line gives one line per update and CR LF gives no empty line. UTF-8 is decoded
+// across chunk boundaries.
+class LineSplitter
+{
+public:
+    void feed(const QByteArray &bytes, const ProcessRunner::LineHandler &line)
+    {
+        m_pending += QString(m_decoder.decode(bytes));
+        qsizetype start = 0;
+        for (qsizetype i = 0; i < m_pending.size(); ++i) {
+            const QChar c = m_pending.at(i);
+            if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+                if (i > start)
+                    line(m_pending.mid(start, i - start));
+                start = i + 1;
+            }
+        }
+        m_pending.remove(0, start);
+    }
+    void finish(const ProcessRunner::LineHandler &line)
+    {
+        if (!m_pending.isEmpty())
+            line(m_pending);
+        m_pending.clear();
+    }
+
+private:
+    QStringDecoder m_decoder{QStringDecoder::Utf8};
+    QString m_pending;
+};
+
+QString text(const QByteArray &bytes)
+{
+    return QString::fromUtf8(bytes);
+}
+
+} // namespace
+
+ProcessRunner::ProcessRunner() = default;
+ProcessRunner::~ProcessRunner() = default;
+
+QString ProcessRunner::runFFmpeg(const QStringList &arguments, const LineHandler &line)
+{
+    const QString failure = QStringLiteral("FFmpeg could not start its processing session.");
+    checkCancellation();
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
+    if (program.isEmpty())
+        throw StudioError(failure);
+    const Outcome outcome = execute(program, arguments, {}, false, false, line, failure);
+    const QString output = text(outcome.output);
+    if (outcome.status != 0)
+        throw ProcessFailure(QStringLiteral("FFmpeg library"), outcome.status, output);
+    return output;
+}
+
+QString ProcessRunner::runFFprobe(const QStringList &arguments)
+{
+    const QString failure = QStringLiteral("ffprobe could not start its inspection session.");
+    checkCancellation();
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("ffprobe"));
+    if (program.isEmpty())
+        throw StudioError(failure);
+    const Outcome outcome = execute(program, arguments, {}, false, true, {}, failure);
+    if (outcome.status != 0)
+        throw ProcessFailure(QStringLiteral("ffprobe library"), outcome.status, text(outcome.output));
+    return text(outcome.standardOutput);
+}
+
+QString ProcessRunner::run(const QString &executable, const QStringList &arguments,
+                           const QString &workingDirectory, const LineHandler &line)
+{
+    checkCancellation();
+    const QFileInfo info(executable);
+    if (!info.isFile() || !info.isExecutable())
+        throw StudioError(QStringLiteral("Executable not found: ") + executable
+                          + QStringLiteral(". Set its location in Settings."));
+    // Absolute, so that a working directory does not change which file runs.
+    const Outcome outcome = execute(info.absoluteFilePath(), arguments, workingDirectory, true, false, line, {});
+    const QString output = text(outcome.output);
+    if (outcome.status != 0)
+        throw ProcessFailure(executable, outcome.status, output.right(failureCharacters));
+    return output;
+}
+
+ProcessRunner::Outcome ProcessRunner::execute(const QString &program, const QStringList &arguments,
+                                              const QString &workingDirectory, bool mergeError,
+                                              bool keepStandardOutput, const LineHandler &line,
+                                              const QString &startFailure)
+{
+    std::shared_ptr<ChildProcess> child;
+    {
+        // Launching under the lock: a concurrent cancel() either comes first and nothing starts,
+        // or finds the child and stops it.
+        std::lock_guard guard(m_lock);
+        if (m_cancelled)
+            throw CancellationError();
+        try {
+            child = std::make_shared<ChildProcess>(ChildProcess::Launch{program, arguments, workingDirectory, mergeError});
+        } catch (const FileError &) {
+            if (startFailure.isEmpty())
+                throw;
+            throw StudioError(startFailure);
+        }
+        m_current = child;
+    }
+    const auto forget = qScopeGuard([this] {
+        std::lock_guard guard(m_lock);
+        m_current.reset();
+    });
+
+    BoundedOutput output;
+    BoundedOutput standardOutput;
+    LineSplitter splitters[2];
+    Outcome outcome;
+    outcome.status = child->wait([&](ChildProcess::Stream stream, const QByteArray &bytes) {
+        output.append(bytes);
+        if (keepStandardOutput && stream == ChildProcess::Stream::output)
+            standardOutput.append(bytes);
+        if (line)
+            splitters[int(stream)].feed(bytes, line);
+    });
+    if (line) {
+        for (LineSplitter &splitter : splitters)
+            splitter.finish(line);
+    }
+    if (isCancelled())
+        throw CancellationError();
+    outcome.output = output.bytes();
+    outcome.standardOutput = standardOutput.bytes();
+    return outcome;
+}
+
+void ProcessRunner::cancel()
+{
+    std::lock_guard guard(m_lock);
+    m_cancelled = true;
+    if (m_current)
+        m_current->terminate();
+}
+
+bool ProcessRunner::isCancelled() const
+{
+    std::lock_guard guard(m_lock);
+    return m_cancelled;
+}
+
+void ProcessRunner::checkCancellation() const
+{
+    if (isCancelled())
+        throw CancellationError();
+}
+
+} // namespace kinoloom

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace kinoloom {
+
+class ChildProcess;
+
+// The one gateway through which the engine runs its tools: the `ffmpeg` and `ffprobe` programs
+// found on PATH and external executables such as Gyroflow, each as a child of this runner.
+//
+// A runner belongs to one job and is shared (std::shared_ptr) by everything that works for the
+// job. Runs are blocking and strictly one after another; `cancel()`, `isCancelled()` and
+// `checkCancellation()` may be called from any thread at any time. Cancelling is final: the
+// running child is stopped and every later run throws CancellationError before it starts.
+//
+// Failures: a tool that ends unsuccessfully throws ProcessFailure; a tool that cannot start
+// throws StudioError; cancellation throws CancellationError, even when the stopped tool then
+// reported success.
+class ProcessRunner
+{
+public:
+    // Receives one line of a tool's output, without its line break; never an empty line.
+    // Called on the thread that runs the tool.
+    using LineHandler = std::function<void(const QString &line)>;
+
+    // Output kept in memory: above `outputLimit` bytes only the last `outputKeep` bytes remain.
+    static constexpr qsizetype outputLimit = 2'000'000;
+    static constexpr qsizetype outputKeep = 1'000'000;
+
+    ProcessRunner();
+    ~ProcessRunner();
+    ProcessRunner(const ProcessRunner &) = delete;
+    ProcessRunner &operator=(const ProcessRunner &) = delete;
+
+    // Runs ffmpeg with exactly `arguments`. Standard error reaches `line` as log lines; with
+    // "-progress pipe:1" the progress lines ("out_time_us=…") reach it from standard output.
+    // Returns everything the run printed.
+    QString runFFmpeg(const QStringList &arguments, const LineHandler &line = {});
+
+    // Runs ffprobe with exactly `arguments` and returns its standard output.
+    QString runFFprobe(const QStringList &arguments);
+
+    // Runs `executable` (which must be an executable file) with standard output and standard
+    // error merged, in `workingDirectory` when one is given, and returns all it printed.
+    QString run(const QString &executable, const QStringList &arguments,
+                const QString &workingDirectory = {}, const LineHandler &line = {});
+
+    void cancel();
+    bool isCancelled() const;
+    // Throws CancellationError once the runner has been cancelled.
+    void checkCancellation() const;
+
+private:
+    struct Outcome
+    {
+        int status = 0;
+        QByteArray output; // both streams as they arrived, bounded
+        QByteArray standardOutput; // bounded; filled only when asked for
+    };
+
+    // Launches, streams and reaps one child. A launch failure throws StudioError(`startFailure`)
+    // when that is given, otherwise the FileError that names the executable.
+    Outcome execute(const QString &program, const QStringList &arguments, const QString &workingDirectory,
+                    bool mergeError, bool keepStandardOutput, const LineHandler &line,
+                    const QString &startFailure);
+
+    mutable std::mutex m_lock; // guards the two below
+    std::shared_ptr<ChildProcess> m_current;
+    bool m_cancelled = false;
+};
+
+} // namespace kinoloom

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kinoloom::test {
+
+// Real, small media made on demand with `ffmpeg -f lavfi` into a folder the test owns (usually a
+// QTemporaryDir). Each file is generated once per folder; the functions return its absolute path,
+// or an empty string after a failed generation (the reason is printed as a warning), so a test
+// writes `QVERIFY(!path.isEmpty())`.
+class MediaFixtures
+{
+public:
+    static constexpr int width = 320;
+    static constexpr int height = 180;
+    static constexpr int fps = 30;
+    static constexpr double duration = 2.0;
+
+    explicit MediaFixtures(QString folder);
+
+    // "clip.mp4": H.264 320x180, 30 fps, 2 s of testsrc2, with a 440 Hz AAC sine tone.
+    QString clip() const;
+    // "silent.mp4": the same picture without an audio stream.
+    QString silentClip() const;
+    // "still.png": one 320x180 testsrc2 frame.
+    QString still() const;
+    // "tone.m4a": 2 s of a 440 Hz sine tone, no video.
+    QString audioOnly() const;
+    // "invert.cube": a 2x2x2 3D LUT that inverts every channel, so its effect is plain to see.
+    QString lut() const;
+
+    const QString &folder() const { return m_folder; }
+
+private:
+    QString generate(const QString &name, const QStringList &arguments) const;
+
+    QString m_folder;
+};
+
+} // namespace kinoloom::test
