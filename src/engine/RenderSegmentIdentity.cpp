@@ -1,0 +1,73 @@
+#include "engine/RenderSegmentIdentity.h"
+
+#include "engine/CanonicalJson.h"
+#include "engine/Fingerprint.h"
+#include "model/Json.h"
+#include "model/MediaAsset.h"
+#include "model/ProcessingSettings.h"
+
+namespace kinoloom {
+
+RenderSegmentIdentity RenderSegmentIdentity::make(const MediaAsset &clip, const ProcessingSettings &settings,
+                                                  int width, int height, double duration, bool tail, bool stylish)
+{
+    RenderSegmentIdentity identity;
+    identity.source = Fingerprint::file(clip.preparedPath.value_or(clip.path));
+    identity.duration = duration;
+    identity.width = width;
+    identity.height = height;
+    identity.fps = settings.fps;
+    identity.image = clip.isImage;
+    identity.role = clip.role;
+    identity.tail = tail;
+    identity.trim = settings.trim;
+    identity.clipStart = clip.clipStart;
+    identity.clipEnd = clip.clipEnd;
+    identity.cropScale = clip.cropScale();
+    identity.stillZoom = settings.stillZoom;
+    if (clip.role != ClipRole::outro)
+        identity.grade = settings.gradeToAll() ? ClipGrade::fromSettings(settings) : clip.grade.value_or(ClipGrade());
+    if (identity.grade) {
+        ClipGrade &grade = *identity.grade;
+        if (!stylish || grade.lutStrength == 0)
+            grade.stylishLUT.clear();
+        else if (!grade.stylishLUT.isEmpty())
+            identity.lutContent = Fingerprint::contents(grade.stylishLUT);
+    }
+    return identity;
+}
+
+QJsonObject RenderSegmentIdentity::toJson() const
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("version"), version);
+    object.insert(QStringLiteral("source"), source);
+    json::putDouble(object, QStringLiteral("duration"), duration);
+    object.insert(QStringLiteral("width"), width);
+    object.insert(QStringLiteral("height"), height);
+    object.insert(QStringLiteral("fps"), fps);
+    object.insert(QStringLiteral("image"), image);
+    object.insert(QStringLiteral("role"), rawValue(role));
+    object.insert(QStringLiteral("tail"), tail);
+    object.insert(QStringLiteral("trim"), trim);
+    json::putOptionalDouble(object, QStringLiteral("clipStart"), clipStart);
+    json::putOptionalDouble(object, QStringLiteral("clipEnd"), clipEnd);
+    json::putDouble(object, QStringLiteral("cropScale"), cropScale);
+    object.insert(QStringLiteral("stillZoom"), stillZoom);
+    if (grade)
+        json::putObject(object, QStringLiteral("grade"), [this] { return grade->toJson(); });
+    object.insert(QStringLiteral("lutContent"), lutContent);
+    return object;
+}
+
+QString RenderSegmentIdentity::key() const
+{
+    return Fingerprint::data(canonicalJson(toJson()));
+}
+
+QString RenderSegmentIdentity::cacheName() const
+{
+    return key() + QStringLiteral(".mkv");
+}
+
+} // namespace kinoloom

@@ -1,0 +1,55 @@
+#pragma once
+
+// Everything that shapes the pixels and sound of one rendered segment. Its key names the segment
+// in the segment cache and beside a segment in a render job folder.
+
+#include "model/ClipGrade.h"
+#include "model/ClipRole.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QString>
+
+#include <optional>
+
+namespace kinoloom {
+
+struct MediaAsset;
+struct ProcessingSettings;
+
+struct RenderSegmentIdentity
+{
+    int version = 6;
+    QString source;
+    double duration = 0;
+    int width = 0;
+    int height = 0;
+    int fps = 0;
+    bool image = false;
+    ClipRole role = ClipRole::main;
+    bool tail = false;
+    bool trim = false;
+    std::optional<double> clipStart;
+    std::optional<double> clipEnd;
+    double cropScale = 1;
+    bool stillZoom = false;
+    std::optional<ClipGrade> grade;
+    QString lutContent;
+
+    bool operator==(const RenderSegmentIdentity &) const = default;
+
+    // The identity of `clip` rendered at width × height for `duration` seconds. Reads the source
+    // file's attributes and, for a stylish segment with a creative LUT at non-zero strength, the
+    // LUT's bytes; throws FileError when they cannot be read.
+    static RenderSegmentIdentity make(const MediaAsset &clip, const ProcessingSettings &settings, int width,
+                                      int height, double duration, bool tail, bool stylish);
+
+    // Throws JsonError on a number that is not finite.
+    QJsonObject toJson() const;
+    // 64 lower-case hexadecimal digits.
+    QString key() const;
+    // key() + ".mkv"
+    QString cacheName() const;
+};
+
+} // namespace kinoloom
