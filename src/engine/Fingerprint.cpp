@@ -2,6 +2,7 @@
 
 #include "engine/CanonicalJson.h"
 #include "model/FileError.h"
+#include "model/StudioProject.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -90,6 +91,11 @@ QString preparation(const MediaAsset &asset, const ProcessingSettings &settings)
     if (!preset.isEmpty())
         text += contents(preset).toLatin1();
     return data(text);
+}
+
+QString render(const StudioProject &project, bool preview)
+{
+    return render(project.assets, project.settings, preview);
 }
 
 QString render(const QList<MediaAsset> &assets, const ProcessingSettings &settings, bool preview)

@@ -34,6 +34,7 @@ QString preparation(const MediaAsset &asset, const ProcessingSettings &settings)
 // The key of a whole render request: the settings, every clip without its preparation results,
 // the identity of every clip file and of the music, LUT and preset files the settings name.
 // Throws FileError, or JsonError on a number that is not finite.
+QString render(const StudioProject &project, bool preview);
 QString render(const QList<MediaAsset> &assets, const ProcessingSettings &settings, bool preview);
 
 } // namespace Fingerprint

@@ -3,6 +3,7 @@
 #include "engine/RenderSegmentIdentity.h"
 #include "model/FileError.h"
 #include "model/JsonError.h"
+#include "model/StudioProject.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>
@@ -404,6 +405,18 @@ private slots:
         retitled.title = QStringLiteral("New title");
         QVERIFY(Fingerprint::render(assets, retitled, false) != key);
         QVERIFY(Fingerprint::render({assets[1], assets[0]}, settings, false) != key);
+
+        // The project's identity, name, exports, publishing and resume state take no part.
+        StudioProject project;
+        project.assets = assets;
+        project.settings = settings;
+        QCOMPARE(Fingerprint::render(project, false), key);
+        project.id = QUuid::createUuid();
+        project.name = QStringLiteral("Renamed");
+        project.publish.title = QStringLiteral("Published");
+        project.exports.append(ExportRecord());
+        project.resumeState = RenderResumeState{true, false, true};
+        QCOMPARE(Fingerprint::render(project, false), key);
 
         touch(fixture.otherClip, 7);
         QVERIFY(Fingerprint::render(assets, settings, false) != key);

@@ -1,4 +1,6 @@
 #include "engine/pipeline/Pipeline.h"
+#include "engine/ProcessFailure.h"
+#include "engine/ProcessRunner.h"
 #include "model/FileError.h"
 #include "support/TestSupport.h"
 
@@ -114,6 +116,48 @@ private slots:
         pipeline.ffmpegLineHandler(QStringLiteral("S"), 1.0, {})(QStringLiteral("out_time_us=250000"));
         QCOMPARE(recorder.updates.size(), 1);
         QCOMPARE(recorder.updates.first().second, std::optional<double>(0.25));
+    }
+
+    void ffmpegRunEndsAtOne()
+    {
+        QTemporaryDir temp;
+        Recorder recorder;
+        Pipeline pipeline = recorder.pipeline();
+        pipeline.runner = std::make_shared<ProcessRunner>();
+        const QString output = temp.filePath(QStringLiteral("out.mkv"));
+        pipeline.ffmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                         QStringLiteral("testsrc2=size=64x36:rate=10:duration=1"), QStringLiteral("-t"),
+                         QStringLiteral("1.0"), QStringLiteral("-c:v"), QStringLiteral("ffv1"), output},
+                        temp.path(), QStringLiteral("Testing"), 1.0, recorder.progressCallback());
+        QVERIFY(QFileInfo(output).size() > 0);
+        QVERIFY(recorder.updates.size() >= 2);
+        QCOMPARE(recorder.updates.first(), qMakePair(QStringLiteral("Testing"), std::optional<double>()));
+        QCOMPARE(recorder.updates.last(), qMakePair(QStringLiteral("Testing"), std::optional<double>(1.0)));
+        QCOMPARE(recorder.progress.first(), 0.0);
+        QCOMPARE(recorder.progress.last(), 1.0);
+        for (qsizetype i = 1; i + 1 < recorder.updates.size(); ++i) {
+            const std::optional<double> fraction = recorder.updates.at(i).second;
+            QVERIFY(fraction && *fraction >= 0 && *fraction <= 0.99);
+        }
+        QVERIFY2(recorder.logged.isEmpty(), qPrintable(recorder.logged.join(QLatin1Char('\n'))));
+    }
+
+    void failedFFmpegRunNeverReachesOne()
+    {
+        QTemporaryDir temp;
+        Recorder recorder;
+        Pipeline pipeline = recorder.pipeline();
+        pipeline.runner = std::make_shared<ProcessRunner>();
+        QVERIFY_THROWS_EXCEPTION(ProcessFailure,
+                                 pipeline.ffmpeg({QStringLiteral("-i"), temp.filePath(QStringLiteral("missing.mov")),
+                                                  QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")},
+                                                 temp.path(), QStringLiteral("Failing"), 2.0,
+                                                 recorder.progressCallback()));
+        QCOMPARE(recorder.updates.first(), qMakePair(QStringLiteral("Failing"), std::optional<double>()));
+        for (const auto &update : recorder.updates)
+            QVERIFY(update.second != std::optional<double>(1.0));
+        QCOMPARE(recorder.progress, QList<double>{0.0});
+        QVERIFY(!recorder.logged.isEmpty()); // FFmpeg's error reaches the log
     }
 
     void cacheAndJobFolders()

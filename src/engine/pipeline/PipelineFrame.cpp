@@ -1,5 +1,6 @@
 #include "engine/pipeline/Pipeline.h"
 
+#include "engine/ProcessRunner.h"
 #include "model/FileError.h"
 #include "model/Json.h"
 #include "model/StudioError.h"
@@ -51,10 +52,16 @@ QStringList Pipeline::losslessAudioArguments()
     return {QStringLiteral("-c:a"), QStringLiteral("pcm_s24le")};
 }
 
-void Pipeline::ffmpeg(const QStringList &, const QString &, const QString &, double,
-                      const std::function<void(double)> &) const
+void Pipeline::ffmpeg(const QStringList &args, const QString &, const QString &stage, double duration,
+                      const std::function<void(double)> &progress) const
 {
-    notYet();
+    update(stage, std::nullopt);
+    if (progress)
+        progress(0);
+    runner->runFFmpeg(commonFFmpegArguments() + args, ffmpegLineHandler(stage, duration, progress));
+    update(stage, 1.0);
+    if (progress)
+        progress(1);
 }
 
 std::function<void(const QString &)> Pipeline::ffmpegLineHandler(const QString &stage, double duration,
