@@ -7,7 +7,14 @@
 // All members block until done and throw ProcessFailure, CancellationError, StudioError or
 // FileError. The callbacks may be called from any thread.
 
+#include "engine/pipeline/MainVideoCodec.h"
+#include "model/ExportResolution.h"
+#include "model/MediaAsset.h"
+#include "model/ProcessingSettings.h"
 #include "model/ToolPaths.h"
+
+#include <QList>
+#include <QSize>
 
 #include <QString>
 #include <QStringList>
@@ -102,6 +109,34 @@ struct Pipeline
     static QString copyResource(const QString &source, const QString &name, const QString &folder);
 
     // --- Sizes, titles, encoders, assembly ---------------------------------------------------
+
+    // The frame of the selected resolution; for `source` the largest 16:9 frame that the first
+    // video (or, without one, every clip) fills without enlarging.
+    static QSize exportSize(ExportResolution resolution, const QList<MediaAsset> &assets,
+                            const ProcessingSettings &settings);
+    // `width` × `height` scaled down to what the clips can fill, so that no clip is enlarged more
+    // than the most detailed one needs; even, at least 2 × 2.
+    static QSize workingSize(const QList<MediaAsset> &assets, const ProcessingSettings &settings, int width,
+                             int height);
+    // The seconds a clip lasts in the film, before snapping to frames.
+    static double clipDuration(const MediaAsset &asset, const ProcessingSettings &settings);
+    // Bytes a render may need: the lossless intermediate, the encoded output at `bitrate` bits
+    // per second and a fixed 2 GiB margin; at most 2^62.
+    static qint64 estimatedRenderBytes(int width, int height, int fps, double duration, double outputDuration,
+                                       qint64 bitrate, int losslessCopies);
+
+    // Writes the title card as a transparent PNG of `width` × `height`. Needs a QGuiApplication.
+    static void drawTitles(const ProcessingSettings &settings, const QString &destination, int width, int height,
+                           bool isShort);
+
+    // H.264 or HEVC delivery arguments: the hardware encoder where it works on this machine and
+    // `softwareEncoding` is off, else libx264 or libx265.
+    static QStringList videoCodec(const ProcessingSettings &settings, bool hevc, const QString &bitrate);
+    // The main film's encoder for the selected codec.
+    static MainVideoCodec mainVideoCodec(const ProcessingSettings &settings);
+    // Eight moments of a finished movie to take thumbnail candidates from; two of them show the
+    // title card when there is one.
+    static QList<double> thumbnailTimes(double total, double titleOffset, bool showingTitle);
 };
 
 } // namespace kinoloom

@@ -1,0 +1,274 @@
+#include "engine/DiskSpaceCheck.h"
+#include "engine/Volumes.h"
+#include "engine/pipeline/Pipeline.h"
+
+#include <QtTest>
+
+using namespace kinoloom;
+
+namespace {
+
+MediaAsset clip(int width, int height, bool image = false, double cropScale = 1, double duration = 10)
+{
+    MediaAsset asset = MediaAsset::create(QStringLiteral("/media/clip.mov"), QStringLiteral("clip.mov"), duration,
+                                          width, height, 30, true, image);
+    asset.setCropScale(cropScale);
+    return asset;
+}
+
+} // namespace
+
+class OutputSizeTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void exportSize_data();
+    void exportSize();
+    void workingSize_data();
+    void workingSize();
+    void clipDuration_data();
+    void clipDuration();
+    void estimatedRenderBytes_data();
+    void estimatedRenderBytes();
+    void insufficientOnlyBelowRequirement();
+    void message_data();
+    void message();
+    void mountPointHolding_data();
+    void mountPointHolding();
+    void mountInfoIsDecoded();
+    void freeBytesOfFolderNotYetMade();
+};
+
+void OutputSizeTest::exportSize_data()
+{
+    QTest::addColumn<ExportResolution>("resolution");
+    QTest::addColumn<QList<MediaAsset>>("assets");
+    QTest::addColumn<bool>("stillZoom");
+    QTest::addColumn<QSize>("expected");
+
+    const QList<MediaAsset> hd = {clip(1920, 1080)};
+    QTest::newRow("fixed 720p ignores clips") << ExportResolution::p720 << hd << true << QSize(1280, 720);
+    QTest::newRow("fixed 1080p") << ExportResolution::p1080 << hd << true << QSize(1920, 1080);
+    QTest::newRow("fixed 1440p") << ExportResolution::p1440 << hd << true << QSize(2560, 1440);
+    QTest::newRow("fixed 2160p") << ExportResolution::p2160 << hd << true << QSize(3840, 2160);
+    QTest::newRow("source follows the first video") << ExportResolution::source << hd << true << QSize(1920, 1080);
+    QTest::newRow("source skips stills before the first video")
+        << ExportResolution::source << QList<MediaAsset>{clip(4000, 3000, true), clip(1280, 720)} << true
+        << QSize(1280, 720);
+    QTest::newRow("source of a portrait video keeps 16:9")
+        << ExportResolution::source << QList<MediaAsset>{clip(1080, 1920)} << true << QSize(1080, 606);
+    QTest::newRow("source of unsized stills is full 4K")
+        << ExportResolution::source << QList<MediaAsset>{clip(0, 0, true), clip(0, 0, true)} << true
+        << QSize(3840, 2160);
+    QTest::newRow("source of sized stills only, zoomed")
+        << ExportResolution::source << QList<MediaAsset>{clip(1920, 1080, true)} << true << QSize(1744, 980);
+}
+
+void OutputSizeTest::exportSize()
+{
+    QFETCH(ExportResolution, resolution);
+    QFETCH(QList<MediaAsset>, assets);
+    QFETCH(bool, stillZoom);
+    QFETCH(QSize, expected);
+    ProcessingSettings settings;
+    settings.stillZoom = stillZoom;
+    QCOMPARE(Pipeline::exportSize(resolution, assets, settings), expected);
+}
+
+void OutputSizeTest::workingSize_data()
+{
+    QTest::addColumn<QList<MediaAsset>>("assets");
+    QTest::addColumn<bool>("stillZoom");
+    QTest::addColumn<QSize>("target");
+    QTest::addColumn<QSize>("expected");
+
+    const QSize uhd(3840, 2160);
+    QTest::newRow("no clips keep the target") << QList<MediaAsset>{} << true << uhd << uhd;
+    QTest::newRow("unsized clips keep the target") << QList<MediaAsset>{clip(0, 720)} << true << uhd << uhd;
+    QTest::newRow("HD source for 4K") << QList<MediaAsset>{clip(1920, 1080)} << true << uhd << QSize(1920, 1080);
+    QTest::newRow("crop scale 2 halves") << QList<MediaAsset>{clip(1920, 1080, false, 2)} << true << uhd
+                                         << QSize(960, 540);
+    QTest::newRow("never enlarges beyond the target") << QList<MediaAsset>{clip(7680, 4320)} << true << uhd << uhd;
+    QTest::newRow("the most detailed clip wins")
+        << QList<MediaAsset>{clip(1280, 720), clip(2560, 1440)} << true << uhd << QSize(2560, 1440);
+    QTest::newRow("zoomed still counts 1.1 times")
+        << QList<MediaAsset>{clip(1920, 1080, true)} << true << uhd << QSize(1744, 980);
+    QTest::newRow("still without zoom counts as it is")
+        << QList<MediaAsset>{clip(1920, 1080, true)} << false << uhd << QSize(1920, 1080);
+    QTest::newRow("tiny clip is at least 2 x 2") << QList<MediaAsset>{clip(2, 1)} << true << uhd << QSize(2, 2);
+    QTest::newRow("odd results are made even") << QList<MediaAsset>{clip(1921, 1081)} << true << uhd
+                                                << QSize(1920, 1080);
+    QTest::newRow("wider clip is limited by its height")
+        << QList<MediaAsset>{clip(2560, 1080)} << true << uhd << QSize(1920, 1080);
+    QTest::newRow("portrait Short target") << QList<MediaAsset>{clip(1920, 1080)} << true << QSize(1080, 1920)
+                                           << QSize(606, 1080);
+}
+
+void OutputSizeTest::workingSize()
+{
+    QFETCH(QList<MediaAsset>, assets);
+    QFETCH(bool, stillZoom);
+    QFETCH(QSize, target);
+    QFETCH(QSize, expected);
+    ProcessingSettings settings;
+    settings.stillZoom = stillZoom;
+    QCOMPARE(Pipeline::workingSize(assets, settings, target.width(), target.height()), expected);
+}
+
+void OutputSizeTest::clipDuration_data()
+{
+    QTest::addColumn<MediaAsset>("asset");
+    QTest::addColumn<bool>("cap");
+    QTest::addColumn<double>("expected");
+
+    MediaAsset selected = clip(1920, 1080, false, 1, 20);
+    selected.clipStart = 2;
+    selected.clipEnd = 9.5;
+    QTest::newRow("still lasts stillDuration") << clip(800, 600, true) << false << 7.0;
+    QTest::newRow("still is capped at five") << clip(800, 600, true) << true << 5.0;
+    QTest::newRow("whole video") << clip(1920, 1080, false, 1, 12.5) << false << 12.5;
+    QTest::newRow("selected range") << selected << false << 7.5;
+    QTest::newRow("capped video") << selected << true << 5.0;
+}
+
+void OutputSizeTest::clipDuration()
+{
+    QFETCH(MediaAsset, asset);
+    QFETCH(bool, cap);
+    QFETCH(double, expected);
+    ProcessingSettings settings;
+    settings.stillDuration = 7;
+    settings.setFiveSecondClipCap(cap);
+    QCOMPARE(Pipeline::clipDuration(asset, settings), expected);
+}
+
+void OutputSizeTest::estimatedRenderBytes_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<int>("fps");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<double>("output");
+    QTest::addColumn<qint64>("bitrate");
+    QTest::addColumn<int>("copies");
+    QTest::addColumn<qint64>("expected");
+
+    QTest::newRow("margin only") << 1920 << 1080 << 0 << 10.0 << 0.0 << qint64(150000000) << 1
+                                 << qint64(2147483648);
+    QTest::newRow("negative lengths count as zero") << 1920 << 1080 << 30 << -5.0 << -5.0 << qint64(150000000) << 1
+                                                    << qint64(2147483648);
+    // 1920·1080·6·30·10·0.35 = 1,306,368,000; 10 s at 150 Mbit/s = 187,500,000.
+    QTest::newRow("film of ten seconds") << 1920 << 1080 << 30 << 10.0 << 10.0 << qint64(150000000) << 1
+                                         << qint64(1306368000 + 187500000 + 2147483648LL);
+    QTest::newRow("two lossless copies") << 1920 << 1080 << 30 << 10.0 << 0.0 << qint64(0) << 2
+                                         << qint64(2 * 1306368000LL + 2147483648LL);
+    QTest::newRow("capped at 2^62") << 100000 << 100000 << 1000 << 1e12 << 0.0 << qint64(0) << 1
+                                    << qint64(4611686018427387904LL);
+}
+
+void OutputSizeTest::estimatedRenderBytes()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(int, fps);
+    QFETCH(double, duration);
+    QFETCH(double, output);
+    QFETCH(qint64, bitrate);
+    QFETCH(int, copies);
+    QFETCH(qint64, expected);
+    QCOMPARE(Pipeline::estimatedRenderBytes(width, height, fps, duration, output, bitrate, copies), expected);
+}
+
+void OutputSizeTest::insufficientOnlyBelowRequirement()
+{
+    const auto check = [](qint64 required, qint64 available) {
+        DiskSpaceCheck result;
+        result.requiredBytes = required;
+        result.availableBytes = available;
+        return result;
+    };
+    QVERIFY(!check(100, 100).isInsufficient());
+    QVERIFY(check(101, 100).isInsufficient());
+    QVERIFY(!check(99, 100).isInsufficient());
+    QCOMPARE(check(1, 2).diskName, QStringLiteral("project disk"));
+}
+
+void OutputSizeTest::message_data()
+{
+    QTest::addColumn<DiskSpaceCheck>("check");
+    QTest::addColumn<QString>("note");
+    QTest::addColumn<QString>("expected");
+
+    const QString tail = QStringLiteral(" If you continue, valid cached clips will be reused and kept. Free space first if needed.");
+    QTest::newRow("with disk path") << DiskSpaceCheck{5000000000, 2000000000, QStringLiteral("Footage"),
+                                                      QStringLiteral("/media/footage")}
+                                    << QString()
+                                    << QStringLiteral("Disk \"Footage\" (/media/footage) may need about 5.00 GB free, "
+                                                      "but has 2.00 GB free. It is short by about 3.00 GB.")
+            + tail;
+    QTest::newRow("without disk path, with note")
+        << DiskSpaceCheck{3000000000, 1000000000, QStringLiteral("/home/me/Film"), std::nullopt}
+        << QStringLiteral(" System temporary disk \"tmp\" (/tmp) has 1.00 GB free.")
+        << QStringLiteral("Disk \"/home/me/Film\" may need about 3.00 GB free, but has 1.00 GB free. It is short "
+                          "by about 2.00 GB. System temporary disk \"tmp\" (/tmp) has 1.00 GB free.")
+            + tail;
+    QTest::newRow("shortfall computed even when sufficient")
+        << DiskSpaceCheck{1000000000, 3000000000, QStringLiteral("Data"), QStringLiteral("/data")} << QString()
+        << QStringLiteral("Disk \"Data\" (/data) may need about 1.00 GB free, but has 3.00 GB free. It is short by "
+                          "about -2.00 GB.")
+            + tail;
+}
+
+void OutputSizeTest::message()
+{
+    QFETCH(DiskSpaceCheck, check);
+    QFETCH(QString, note);
+    QFETCH(QString, expected);
+    QCOMPARE(check.message(note), expected);
+}
+
+void OutputSizeTest::mountPointHolding_data()
+{
+    QTest::addColumn<QStringList>("mounts");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+
+    const QStringList nested = {QStringLiteral("/"), QStringLiteral("/home"), QStringLiteral("/home/me/usb"),
+                                QStringLiteral("/proc")};
+    QTest::newRow("longest match, not the first") << nested << QStringLiteral("/home/me/usb/Film")
+                                                  << QStringLiteral("/home/me/usb");
+    QTest::newRow("the mount itself") << nested << QStringLiteral("/home") << QStringLiteral("/home");
+    QTest::newRow("whole components only") << nested << QStringLiteral("/home/me/usbstick")
+                                           << QStringLiteral("/home");
+    QTest::newRow("root holds everything else") << nested << QStringLiteral("/srv/film") << QStringLiteral("/");
+    QTest::newRow("trailing slash of a path") << nested << QStringLiteral("/home/me/usb/") << QStringLiteral("/home/me/usb");
+    QTest::newRow("no mounts") << QStringList() << QStringLiteral("/srv") << QString();
+}
+
+void OutputSizeTest::mountPointHolding()
+{
+    QFETCH(QStringList, mounts);
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QCOMPARE(volumes::mountPointHolding(path, mounts).value_or(QString()), expected);
+}
+
+void OutputSizeTest::mountInfoIsDecoded()
+{
+    const QByteArray text = "27 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
+                            "40 27 8:17 / /media/me/My\\040Disk rw,nosuid - vfat /dev/sdb1 rw\n";
+    QCOMPARE(volumes::parseMountInfo(text), (QStringList{QStringLiteral("/"), QStringLiteral("/media/me/My Disk")}));
+    QVERIFY(volumes::mountPoints().has_value());
+}
+
+void OutputSizeTest::freeBytesOfFolderNotYetMade()
+{
+    QTemporaryDir dir;
+    const std::optional<qint64> free = volumes::freeBytes(dir.filePath(QStringLiteral("not/yet/made")));
+    QVERIFY(free.has_value());
+    QVERIFY(*free > 0);
+}
+
+QTEST_GUILESS_MAIN(OutputSizeTest)
+#include "tst_OutputSize.moc"
