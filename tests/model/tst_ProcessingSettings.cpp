@@ -2,6 +2,7 @@
 #include "model/JsonError.h"
 #include "model/ProcessingSettings.h"
 #include "model/StudioError.h"
+#include "support/FailureText.h"
 #include "support/TestSupport.h"
 
 #include <QJsonDocument>
@@ -22,16 +23,6 @@ namespace {
 
 constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 constexpr double infinity = std::numeric_limits<double>::infinity();
-
-QString validationMessage(const std::function<void()> &validate)
-{
-    try {
-        validate();
-    } catch (const StudioError &error) {
-        return error.message();
-    }
-    return {};
-}
 
 const QString outOfRange = QStringLiteral("One or more processing settings are out of range.");
 const QString gradeOutOfRange = QStringLiteral("One or more clip colour settings are out of range.");
@@ -227,7 +218,7 @@ private Q_SLOTS:
         QFETCH(bool, valid);
         ProcessingSettings s;
         change(s);
-        QCOMPARE(validationMessage([&] { s.validate(); }), valid ? QString() : outOfRange);
+        QCOMPARE(test::failureOf([&] { s.validate(); }), valid ? QString() : outOfRange);
     }
 
     void missingFilesAreReportedInOrder()
@@ -239,21 +230,21 @@ private Q_SLOTS:
         ProcessingSettings s;
         s.stylishLUT = dir.filePath("look.cube");
         s.music = dir.filePath("song.m4a");
-        QCOMPARE(validationMessage([&] { s.validate(); }), "Selected asset is missing: look.cube");
+        QCOMPARE(test::failureOf([&] { s.validate(); }), "Selected asset is missing: look.cube");
 
         s.stylishLUT = present;
-        QCOMPARE(validationMessage([&] { s.validate(); }), "Selected asset is missing: song.m4a");
+        QCOMPARE(test::failureOf([&] { s.validate(); }), "Selected asset is missing: song.m4a");
 
         // The preset is checked even with the stabiliser off; the conversion LUT comes first of all.
         s.music.clear();
         s.gyroPreset = dir.filePath("preset.json");
-        QCOMPARE(validationMessage([&] { s.validate(); }), "Selected asset is missing: preset.json");
+        QCOMPARE(test::failureOf([&] { s.validate(); }), "Selected asset is missing: preset.json");
         s.conversionLUT = dir.filePath("convert.cube");
-        QCOMPARE(validationMessage([&] { s.validate(); }), "Selected asset is missing: convert.cube");
+        QCOMPARE(test::failureOf([&] { s.validate(); }), "Selected asset is missing: convert.cube");
 
         // Ranges win over files.
         s.saturation = 3;
-        QCOMPARE(validationMessage([&] { s.validate(); }), outOfRange);
+        QCOMPARE(test::failureOf([&] { s.validate(); }), outOfRange);
     }
 
     void setExportCodec_data()
@@ -352,7 +343,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         ClipGrade g;
         change(g);
-        QCOMPARE(validationMessage([&] { g.validate(); }), message);
+        QCOMPARE(test::failureOf([&] { g.validate(); }), message);
     }
 
     void gradeJson()

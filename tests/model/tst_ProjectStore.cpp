@@ -1,6 +1,7 @@
 #include "model/Json.h"
 #include "model/ProjectStore.h"
 #include "model/StudioError.h"
+#include "support/FailureText.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -17,16 +18,6 @@
 using namespace kinoloom;
 
 namespace {
-
-QString failureOf(const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const StudioError &error) {
-        return error.message();
-    }
-    return {};
-}
 
 QStringList entriesOf(const QString &folder)
 {
@@ -111,7 +102,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QByteArray before = "not even JSON";
         QVERIFY(test::writeFile(dir.filePath(ProjectStore::filename), before));
-        QCOMPARE(failureOf([&] { ProjectStore::create(dir.path(), "Other"); }),
+        QCOMPARE(test::failureOf([&] { ProjectStore::create(dir.path(), "Other"); }),
                  "A project already exists here. Open it instead.");
         QCOMPARE(test::readFile(dir.filePath(ProjectStore::filename)), before);
         QCOMPARE(entriesOf(dir.path()), QStringList{ProjectStore::filename});
@@ -204,7 +195,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(ProjectStore::filename);
         QVERIFY(test::writeFile(path, bytes));
-        const QString failure = failureOf([&] { ProjectStore::open(dir.path()); });
+        const QString failure = test::failureOf([&] { ProjectStore::open(dir.path()); });
         QVERIFY2(failure.contains(message), qPrintable(failure));
         QCOMPARE(test::readFile(path), bytes);
         QCOMPARE(entriesOf(dir.path()), QStringList{ProjectStore::filename});
@@ -213,7 +204,7 @@ private Q_SLOTS:
     void missingProjectFileNamesTheFile()
     {
         QTemporaryDir dir;
-        const QString failure = failureOf([&] { ProjectStore::open(dir.path()); });
+        const QString failure = test::failureOf([&] { ProjectStore::open(dir.path()); });
         QVERIFY2(failure.contains(dir.filePath(ProjectStore::filename)), qPrintable(failure));
     }
 
@@ -237,11 +228,11 @@ private Q_SLOTS:
         const QByteArray before = test::readFile(dir.filePath(ProjectStore::filename));
 
         project.assets[2].clipEnd = std::numeric_limits<double>::quiet_NaN();
-        QCOMPARE(failureOf([&] { ProjectStore::save(project, dir.path()); }),
+        QCOMPARE(test::failureOf([&] { ProjectStore::save(project, dir.path()); }),
                  "Could not save “Project.kinoloom.json”: the member “assets[2].clipEnd” is not a finite number.");
         project.assets[2].clipEnd = 2;
         project.exports[0].duration = std::numeric_limits<double>::infinity();
-        QVERIFY(failureOf([&] { ProjectStore::save(project, dir.path()); }).contains("exports[0].duration"));
+        QVERIFY(test::failureOf([&] { ProjectStore::save(project, dir.path()); }).contains("exports[0].duration"));
 
         QCOMPARE(test::readFile(dir.filePath(ProjectStore::filename)), before);
         QCOMPARE(entriesOf(dir.path()), QStringList{ProjectStore::filename});
@@ -262,9 +253,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString notAFolder = dir.filePath("plain");
         QVERIFY(test::writeFile(notAFolder, "x"));
-        QVERIFY(!failureOf([&] { ProjectStore::save(StudioProject(), notAFolder); }).isEmpty());
+        QVERIFY(!test::failureOf([&] { ProjectStore::save(StudioProject(), notAFolder); }).isEmpty());
         QCOMPARE(test::readFile(notAFolder), QByteArray("x"));
-        QVERIFY(!failureOf([&] { ProjectStore::create(dir.filePath("plain/Trip"), "Trip"); }).isEmpty());
+        QVERIFY(!test::failureOf([&] { ProjectStore::create(dir.filePath("plain/Trip"), "Trip"); }).isEmpty());
     }
 
     // chmod does not stop root, and the tests may run as root: a write that fails for
@@ -284,7 +275,7 @@ private Q_SLOTS:
         struct rlimit tight = original;
         tight.rlim_cur = rlim_t(before.size());
         QCOMPARE(setrlimit(RLIMIT_FSIZE, &tight), 0);
-        const QString failure = failureOf([&] { ProjectStore::save(project, dir.path()); });
+        const QString failure = test::failureOf([&] { ProjectStore::save(project, dir.path()); });
         setrlimit(RLIMIT_FSIZE, &original);
         std::signal(SIGXFSZ, previousHandler);
 
@@ -304,7 +295,7 @@ private Q_SLOTS:
         QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
         StudioProject renamed = project;
         renamed.name = "Renamed";
-        const QString failure = failureOf([&] { ProjectStore::save(renamed, folder); });
+        const QString failure = test::failureOf([&] { ProjectStore::save(renamed, folder); });
         QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QVERIFY2(failure.startsWith("Could not save"), qPrintable(failure));
         QCOMPARE(test::readFile(ProjectStore::filePath(folder)), before);
