@@ -1,37 +1,267 @@
 #include "engine/pipeline/Pipeline.h"
 
-#include "model/StudioError.h"
+#include "model/FileError.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 namespace kinoloom {
 
 namespace {
 
-[[noreturn]] void notYet()
+// A cache file or a left-over segment this small is taken for a broken one.
+constexpr qint64 usableSize = 1'000'000;
+constexpr qint64 freeSpaceMargin = 2'147'483'648;
+constexpr qint64 cacheBudget = 12'884'901'888;
+
+QByteArray nativePath(const QString &path)
 {
-    throw StudioError(QStringLiteral("This render step is not available yet."));
+    return QFile::encodeName(path);
+}
+
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+std::filesystem::path fsPath(const QString &path)
+{
+    return std::filesystem::path(nativePath(path).toStdString());
+}
+
+bool hardLink(const QString &source, const QString &destination)
+{
+    return ::link(nativePath(source).constData(), nativePath(destination).constData()) == 0;
+}
+
+// Copies under a temporary name beside the destination and renames it into place, so an
+// interrupted copy never leaves a file under the destination's name.
+void copyThroughTemporary(const QString &source, const QString &destination)
+{
+    const QString temporary = destination + QStringLiteral(".partial");
+    std::error_code error;
+    std::filesystem::copy_file(fsPath(source), fsPath(temporary), std::filesystem::copy_options::overwrite_existing,
+                               error);
+    if (!error)
+        std::filesystem::rename(fsPath(temporary), fsPath(destination), error);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(fsPath(temporary), ignored);
+        throw FileError(QStringLiteral("copy"), source, QString::fromStdString(error.message()));
+    }
+}
+
+std::optional<qint64> fileSize(const QString &path)
+{
+    struct stat attributes{};
+    if (::stat(nativePath(path).constData(), &attributes) != 0)
+        return std::nullopt;
+    return qint64(attributes.st_size);
+}
+
+std::optional<qint64> freeSpace(const QString &folder)
+{
+    struct statvfs volume{};
+    if (::statvfs(nativePath(folder).constData(), &volume) != 0)
+        return std::nullopt;
+    return qint64(volume.f_bavail) * qint64(volume.f_frsize);
+}
+
+// The regular files below `folder`, hidden ones included; unreadable entries add nothing.
+qint64 regularFileBytes(const QString &folder)
+{
+    qint64 total = 0;
+    QDirIterator files(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        struct stat attributes{};
+        if (::lstat(nativePath(files.next()).constData(), &attributes) == 0 && S_ISREG(attributes.st_mode))
+            total += attributes.st_size;
+    }
+    return total;
+}
+
+QString clipCaption(const char *action, int index, const QString &name)
+{
+    return QStringLiteral("%1 clip %2 · %3").arg(QLatin1String(action)).arg(index + 1).arg(name);
+}
+
+void notify(const std::function<void(double)> &progress)
+{
+    if (progress)
+        progress(1);
 }
 
 } // namespace
 
-QString Pipeline::segmentCacheFile(const QString &, const QString &) { notYet(); }
-std::optional<QString> Pipeline::findSegment(const QString &, const QString &, int, const QString &,
-                                             const std::optional<QString> &, const std::function<void(double)> &) const
+QString Pipeline::segmentCacheFile(const QString &cacheRoot, const QString &key)
 {
-    notYet();
+    return QDir(cacheRoot).filePath(QStringLiteral("Segments/") + key + QStringLiteral(".mkv"));
 }
-std::optional<QString> Pipeline::interruptedJobSegment(int, const QString &, const std::optional<QString> &,
-                                                       const QString &) const
+
+std::optional<QString> Pipeline::findSegment(const QString &key, const QString &cacheRoot, int index,
+                                             const QString &name, const std::optional<QString> &destination,
+                                             const std::function<void(double)> &progress) const
 {
-    notYet();
+    const QString folder = QDir(cacheRoot).filePath(QStringLiteral("Segments"));
+    std::error_code error;
+    std::filesystem::create_directories(fsPath(folder), error);
+    if (error)
+        throw FileError(QStringLiteral("create"), folder, QString::fromStdString(error.message()));
+
+    const QString cacheFile = segmentCacheFile(cacheRoot, key);
+    const std::optional<qint64> size = fileSize(cacheFile);
+    if (size && *size > usableSize) {
+        update(clipCaption("Reusing cached", index, name), 1.0);
+        notify(progress);
+        return cacheFile;
+    }
+    const QFileInfo leftover(cacheFile);
+    if (leftover.exists() || leftover.isSymLink()) {
+        if (::unlink(nativePath(cacheFile).constData()) != 0)
+            throw FileError(QStringLiteral("remove"), cacheFile, systemReason(errno));
+    }
+
+    if (reuseInterruptedJobCache) {
+        const QString root = QDir::cleanPath(cacheRoot + QStringLiteral("/../..")); // <root>/Cache/Render
+        if (const std::optional<QString> segment = interruptedJobSegment(index, root, destination, key)) {
+            update(clipCaption("Reusing interrupted", index, name), 1.0);
+            notify(progress);
+            return segment;
+        }
+    }
+    return std::nullopt;
 }
-QString Pipeline::jobSegmentFile(const QString &, int) { notYet(); }
-QString Pipeline::jobSegmentPartialFile(const QString &, int) { notYet(); }
-QString Pipeline::jobSegmentKeyFile(const QString &, int) { notYet(); }
-void Pipeline::commitJobSegment(const QString &, int, const QString &) { notYet(); }
-bool Pipeline::persistSegmentCache(const QString &, const QString &, const QString &) { notYet(); }
-bool Pipeline::canKeepCacheFile(const QString &, const QString &) { notYet(); }
-bool Pipeline::cacheFileFits(qint64, qint64, qint64) { notYet(); }
-void Pipeline::linkOrCopy(const QString &, const QString &) { notYet(); }
-QString Pipeline::copyResource(const QString &, const QString &, const QString &) { notYet(); }
+
+std::optional<QString> Pipeline::interruptedJobSegment(int index, const QString &root,
+                                                       const std::optional<QString> &destination,
+                                                       const QString &key) const
+{
+    try {
+        QStringList bases{QDir::cleanPath(QDir(root).absoluteFilePath(QStringLiteral(".KinoloomRender")))};
+        if (destination && !destination->isEmpty())
+            bases.append(QDir::cleanPath(QFileInfo(*destination).absolutePath() + QStringLiteral("/.KinoloomRender")));
+        bases.removeDuplicates();
+
+        QList<QFileInfo> folders;
+        for (const QString &base : bases)
+            folders += QDir(base).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+        // Newest first; a folder without a readable date counts as the oldest.
+        std::stable_sort(folders.begin(), folders.end(), [](const QFileInfo &a, const QFileInfo &b) {
+            const QDateTime left = a.lastModified();
+            const QDateTime right = b.lastModified();
+            if (!right.isValid())
+                return left.isValid();
+            return left.isValid() && left > right;
+        });
+
+        for (const QFileInfo &folder : folders) {
+            const QString directory = folder.absoluteFilePath();
+            const QString segment = jobSegmentFile(directory, index);
+            const std::optional<qint64> size = fileSize(segment);
+            if (!size || *size <= usableSize)
+                continue;
+            QFile keyFile(jobSegmentKeyFile(directory, index));
+            if (!keyFile.open(QIODevice::ReadOnly))
+                continue;
+            if (QString::fromLatin1(keyFile.read(256)).trimmed() == key)
+                return segment;
+        }
+    } catch (...) {
+        // Reuse is an optimisation: any problem means rendering the segment again.
+    }
+    return std::nullopt;
+}
+
+QString Pipeline::jobSegmentFile(const QString &directory, int index)
+{
+    return QDir(directory).filePath(QStringLiteral("segment-%1.mkv").arg(index));
+}
+
+QString Pipeline::jobSegmentPartialFile(const QString &directory, int index)
+{
+    return QDir(directory).filePath(QStringLiteral("segment-%1.partial.mkv").arg(index));
+}
+
+QString Pipeline::jobSegmentKeyFile(const QString &directory, int index)
+{
+    return QDir(directory).filePath(QStringLiteral("segment-%1.key").arg(index));
+}
+
+void Pipeline::commitJobSegment(const QString &directory, int index, const QString &key)
+{
+    const QString segment = jobSegmentFile(directory, index);
+    // An older segment must never end up paired with the new key.
+    if (::unlink(nativePath(segment).constData()) != 0 && errno != ENOENT)
+        throw FileError(QStringLiteral("remove"), segment, systemReason(errno));
+
+    const QString keyPath = jobSegmentKeyFile(directory, index);
+    QSaveFile keyFile(keyPath);
+    if (!keyFile.open(QIODevice::WriteOnly) || keyFile.write(key.toLatin1() + '\n') < 0 || !keyFile.commit())
+        throw FileError(QStringLiteral("write"), keyPath, keyFile.errorString());
+
+    const QString partial = jobSegmentPartialFile(directory, index);
+    if (::rename(nativePath(partial).constData(), nativePath(segment).constData()) != 0)
+        throw FileError(QStringLiteral("rename"), partial, systemReason(errno));
+}
+
+bool Pipeline::persistSegmentCache(const QString &segment, const QString &cacheFile, const QString &cacheRoot)
+{
+    if (hardLink(segment, cacheFile))
+        return true;
+    if (!canKeepCacheFile(segment, cacheRoot))
+        return false;
+    copyThroughTemporary(segment, cacheFile);
+    return true;
+}
+
+bool Pipeline::canKeepCacheFile(const QString &file, const QString &cacheRoot)
+{
+    const std::optional<qint64> size = fileSize(file);
+    // The copy lands in the cache, so the cache's volume must keep its margin.
+    const std::optional<qint64> free = freeSpace(cacheRoot);
+    if (!size || !free)
+        return false;
+    const QDir cache(cacheRoot);
+    const qint64 used = regularFileBytes(cache.filePath(QStringLiteral("Prepared")))
+                        + regularFileBytes(cache.filePath(QStringLiteral("Segments")));
+    return cacheFileFits(*size, *free, used);
+}
+
+bool Pipeline::cacheFileFits(qint64 size, qint64 freeBytes, qint64 usedBytes)
+{
+    return freeBytes - size >= freeSpaceMargin && size + usedBytes <= cacheBudget;
+}
+
+void Pipeline::linkOrCopy(const QString &source, const QString &destination)
+{
+    if (!hardLink(source, destination))
+        copyThroughTemporary(source, destination);
+}
+
+QString Pipeline::copyResource(const QString &source, const QString &name, const QString &folder)
+{
+    const QString destination = QDir(folder).filePath(name);
+    const QFileInfo existing(destination);
+    if ((existing.exists() || existing.isSymLink()) && ::unlink(nativePath(destination).constData()) != 0)
+        throw FileError(QStringLiteral("remove"), destination, systemReason(errno));
+    std::error_code error;
+    std::filesystem::copy_file(fsPath(source), fsPath(destination), error);
+    if (error)
+        throw FileError(QStringLiteral("copy"), source, QString::fromStdString(error.message()));
+    return name;
+}
 
 } // namespace kinoloom
