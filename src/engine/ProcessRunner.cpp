@@ -105,12 +105,11 @@ QString ProcessRunner::run(const QString &executable, const QStringList &argumen
                            const QString &workingDirectory, const LineHandler &line)
 {
     checkCancellation();
-    const QFileInfo info(executable);
-    if (!info.isFile() || !info.isExecutable())
+    if (!isExecutableFile(executable))
         throw StudioError(QStringLiteral("Executable not found: ") + executable
                           + QStringLiteral(". Set its location in Settings."));
     // Absolute, so that a working directory does not change which file runs.
-    const Outcome outcome = execute(info.absoluteFilePath(), arguments, workingDirectory, true, false, line, {});
+    const Outcome outcome = execute(QFileInfo(executable).absoluteFilePath(), arguments, workingDirectory, true, false, line, {});
     const QString output = text(outcome.output);
     if (outcome.status != 0)
         throw ProcessFailure(executable, outcome.status, output.right(failureCharacters));
@@ -177,6 +176,12 @@ bool ProcessRunner::isCancelled() const
 {
     std::lock_guard guard(m_lock);
     return m_cancelled;
+}
+
+bool ProcessRunner::isExecutableFile(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.isExecutable();
 }
 
 void ProcessRunner::checkCancellation() const

@@ -54,6 +54,9 @@ public:
 
     void cancel();
     bool isCancelled() const;
+
+    // Whether `path` names a file this user may execute; what `run` requires of its executable.
+    static bool isExecutableFile(const QString &path);
     // Throws CancellationError once the runner has been cancelled.
     void checkCancellation() const;
 

@@ -1,0 +1,205 @@
+#include "engine/MediaService.h"
+
+#include "engine/FFmpegText.h"
+#include "engine/ProcessRunner.h"
+#include "model/CancellationError.h"
+#include "model/FileError.h"
+#include "model/Json.h"
+#include "model/PathText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QScopeGuard>
+#include <QSet>
+#include <QUuid>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include <sys/stat.h>
+
+namespace kinoloom {
+
+namespace {
+
+QString systemReason()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Names in the listing of `ffmpeg -filters`: " T.C drawtext  V->V  Draw text ...".
+QSet<QString> filterNames(const QString &listing)
+{
+    QSet<QString> names;
+    for (const QString &line : listing.split(QLatin1Char('\n'))) {
+        const QStringList fields = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (fields.size() >= 3 && fields.at(2).contains(QLatin1String("->")))
+            names.insert(fields.at(1));
+    }
+    return names;
+}
+
+// Runs `check`; true when it succeeds. Only cancellation passes through.
+template <typename Check>
+bool runs(Check check)
+{
+    try {
+        check();
+        return true;
+    } catch (const CancellationError &) {
+        throw;
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+QString available(bool present, const QString &absent = QStringLiteral("not found"))
+{
+    return present ? QStringLiteral("available") : absent;
+}
+
+} // namespace
+
+const QStringList &MediaService::imageExtensions()
+{
+    static const QStringList extensions{QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("png"),
+                                        QStringLiteral("heic"), QStringLiteral("tif"), QStringLiteral("tiff"),
+                                        QStringLiteral("webp")};
+    return extensions;
+}
+
+bool MediaService::isImage(const QString &path)
+{
+    return imageExtensions().contains(path::extension(path).toLower());
+}
+
+ProbeResult MediaService::probe(const QString &path) const
+{
+    const QString output = runner->runFFprobe({QStringLiteral("-v"), QStringLiteral("quiet"), QStringLiteral("-show_streams"),
+                                               QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"),
+                                               path});
+    return ProbeResult::fromFFprobeJson(output.toUtf8(), path::lastComponent(path));
+}
+
+QString MediaService::importIdentity(const QString &path)
+{
+    const QString resolved = QFileInfo(path).canonicalFilePath();
+    struct stat status;
+    if (resolved.isEmpty() || ::stat(QFile::encodeName(resolved).constData(), &status) != 0)
+        throw FileError(QStringLiteral("read the details of"), path,
+                        resolved.isEmpty() ? QStringLiteral("No such file or directory") : systemReason());
+    const double modified = double(status.st_mtim.tv_sec) + double(status.st_mtim.tv_nsec) / 1e9;
+    return resolved + QLatin1Char('|') + QString::number(qint64(status.st_size)) + QLatin1Char('|') + ffmpegNumber(modified);
+}
+
+MediaAsset MediaService::importAsset(const QString &source, const QString &root, bool copy,
+                                     bool middleFrameThumbnail) const
+{
+    const QString sourcePath = QFileInfo(source).absoluteFilePath();
+    const ProbeResult probed = probe(sourcePath);
+
+    const QUuid id = QUuid::createUuid();
+    const QString idText = json::uuidText(id);
+    const QDir project(root);
+
+    // What this import writes goes again when a later step fails: nothing refers to it yet.
+    QStringList written;
+    auto removeWritten = qScopeGuard([&] {
+        for (const QString &file : std::as_const(written))
+            QFile::remove(file);
+    });
+
+    QString assetPath = sourcePath;
+    if (copy) {
+        const QString extension = path::extension(sourcePath);
+        const QString name = extension.isEmpty() ? idText : idText + QLatin1Char('.') + extension;
+        assetPath = project.absoluteFilePath(QStringLiteral("Media/") + name);
+        QFile file(sourcePath);
+        if (!file.copy(assetPath))
+            throw FileError(QStringLiteral("copy"), sourcePath, file.errorString());
+        written.append(assetPath);
+    }
+
+    const QString thumbnail = project.absoluteFilePath(QStringLiteral("Cache/") + idText + QStringLiteral(".jpg"));
+    const bool image = isImage(sourcePath);
+    generateThumbnail(assetPath, thumbnail, probed.duration, image, middleFrameThumbnail);
+    written.append(thumbnail);
+
+    const QString identity = importIdentity(sourcePath);
+
+    MediaAsset asset = MediaAsset::create(assetPath, path::lastComponent(sourcePath), probed.duration, probed.width,
+                                          probed.height, probed.fps, probed.hasAudio, image);
+    asset.id = id;
+    asset.thumbnail = thumbnail;
+    asset.importIdentity = identity;
+    removeWritten.dismiss();
+    return asset;
+}
+
+QStringList MediaService::thumbnailArguments(const QString &source, const QString &destination, double duration,
+                                             bool image, bool middle)
+{
+    QStringList arguments{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-y")};
+    if (!image) {
+        const double seek = middle ? duration * 0.5 : std::min(duration / 3, 1.0);
+        arguments << QStringLiteral("-ss") << ffmpegNumber(seek);
+    }
+    arguments << QStringLiteral("-i") << source << QStringLiteral("-vf") << QStringLiteral("scale=480:-2")
+              << QStringLiteral("-frames:v") << QStringLiteral("1") << QStringLiteral("-threads") << QStringLiteral("1")
+              << destination;
+    return arguments;
+}
+
+void MediaService::generateThumbnail(const QString &source, const QString &destination, double duration, bool image,
+                                     bool middle) const
+{
+    // Written beside the destination under another name first, so that a failed run neither
+    // leaves half a picture nor destroys the thumbnail that was there.
+    // The extension stays last: it chooses the image format.
+    const QFileInfo target(destination);
+    const QString partial = target.dir().filePath(QStringLiteral("partial-") + target.fileName());
+    auto removePartial = qScopeGuard([&] { QFile::remove(partial); });
+    runner->runFFmpeg(thumbnailArguments(source, partial, duration, image, middle));
+    // A seek past the last picture (the sound outlasts the picture, the container's duration is
+    // wrong) makes ffmpeg succeed without writing anything: take the first picture instead.
+    if (!image && !QFileInfo(partial).isFile())
+        runner->runFFmpeg(thumbnailArguments(source, partial, 0, true, false));
+    if (!QFileInfo(partial).isFile())
+        throw StudioError(QStringLiteral("FFmpeg could not read a picture for the thumbnail of “%1”.")
+                              .arg(path::lastComponent(source)));
+    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(destination).constData()) != 0)
+        throw FileError(QStringLiteral("save"), destination, systemReason());
+    removePartial.dismiss();
+}
+
+QStringList MediaService::dependencies() const
+{
+    QSet<QString> filters;
+    const bool ffmpeg = runs([&] { filters = filterNames(runner->runFFmpeg({QStringLiteral("-hide_banner"), QStringLiteral("-filters")})); });
+    const bool ffprobe = runs([&] { runner->runFFprobe({QStringLiteral("-hide_banner"), QStringLiteral("-version")}); });
+
+    QStringList lines{QStringLiteral("FFmpeg library: ") + available(ffmpeg),
+                      QStringLiteral("ffprobe library: ") + available(ffprobe),
+                      QStringLiteral("Gyroflow (optional): ") + available(ProcessRunner::isExecutableFile(tools.gyroflow))};
+    if (!ffmpeg)
+        return lines;
+    for (const QString &filter : {QStringLiteral("drawtext"), QStringLiteral("lut3d"), QStringLiteral("vidstabdetect"),
+                                  QStringLiteral("vidstabtransform")})
+        lines.append(filter + QStringLiteral(": ") + available(filters.contains(filter), QStringLiteral("not installed")));
+    return lines;
+}
+
+ProbeResult MediaService::validateMovie(const QString &path, int width, int height, bool lossless) const
+{
+    const ProbeResult result = probe(path);
+    const bool passes = result.duration > 0 && result.width == width && result.height == height && result.hasAudio
+        && (!lossless || (result.codec == QLatin1String("ffv1") && result.audioCodec == QLatin1String("pcm_s24le")));
+    if (!passes)
+        throw StudioError(QStringLiteral("The rendered movie did not pass duration, dimensions, audio, or lossless codec validation."));
+    return result;
+}
+
+} // namespace kinoloom

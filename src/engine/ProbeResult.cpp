@@ -1,0 +1,121 @@
+#include "engine/ProbeResult.h"
+
+#include "model/StudioError.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QJsonParseError>
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace kinoloom {
+
+namespace {
+
+// A decimal number with nothing around it; "N/A", " 2.0" and "2s" are not numbers.
+std::optional<double> number(const QString &text)
+{
+    if (text.isEmpty() || text.trimmed() != text)
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok)
+        return std::nullopt;
+    return value;
+}
+
+// A value that would poison later arithmetic (and the project file) reads as 0.
+double finiteOrZero(double value)
+{
+    return std::isfinite(value) ? value : 0;
+}
+
+QString string(const QJsonObject &object, const QString &key, const QString &fallback)
+{
+    const QJsonValue value = object.value(key);
+    return value.isString() ? value.toString() : fallback;
+}
+
+int integer(const QJsonObject &object, const QString &key)
+{
+    const QJsonValue value = object.value(key);
+    if (!value.isDouble())
+        return 0;
+    const double number = value.toDouble();
+    if (number != std::floor(number) || number < std::numeric_limits<int>::min()
+        || number > std::numeric_limits<int>::max())
+        return 0;
+    return int(number);
+}
+
+// "<num>/<den>"; anything that is not exactly two numbers gives 0, and so does a zero denominator.
+double frameRate(const QString &text)
+{
+    QList<double> parts;
+    for (const QString &piece : text.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (const std::optional<double> value = number(piece))
+            parts.append(*value);
+    }
+    if (parts.size() != 2 || parts.at(1) == 0)
+        return 0;
+    return finiteOrZero(parts.at(0) / parts.at(1));
+}
+
+} // namespace
+
+ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &fileName)
+{
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &parseError);
+    if (parseError.error != QJsonParseError::NoError)
+        throw StudioError(QStringLiteral("The details of “%1” could not be read: %2 at byte %3.")
+                              .arg(fileName, parseError.errorString())
+                              .arg(parseError.offset));
+    const StudioError noVideo(QStringLiteral("No readable video or image in %1.").arg(fileName));
+    if (!document.isObject())
+        throw noVideo;
+
+    const QJsonObject top = document.object();
+    const QJsonValue streamsValue = top.value(QStringLiteral("streams"));
+    if (!streamsValue.isArray() || streamsValue.toArray().isEmpty())
+        throw noVideo;
+    QList<QJsonObject> streams;
+    for (const QJsonValue &stream : streamsValue.toArray()) {
+        if (!stream.isObject())
+            throw noVideo;
+        streams.append(stream.toObject());
+    }
+
+    const auto firstOfType = [&](const QString &type) -> std::optional<QJsonObject> {
+        for (const QJsonObject &stream : std::as_const(streams)) {
+            // The cover art of a music file is a one-picture "video" stream; it is no clip.
+            const bool coverArt = integer(stream.value(QStringLiteral("disposition")).toObject(),
+                                          QStringLiteral("attached_pic")) == 1;
+            if (string(stream, QStringLiteral("codec_type"), QString()) == type && !coverArt)
+                return stream;
+        }
+        return std::nullopt;
+    };
+    const std::optional<QJsonObject> video = firstOfType(QStringLiteral("video"));
+    if (!video)
+        throw noVideo;
+    const std::optional<QJsonObject> audio = firstOfType(QStringLiteral("audio"));
+    const QJsonObject format = top.value(QStringLiteral("format")).toObject();
+
+    ProbeResult result;
+    result.hasAudio = audio.has_value();
+    if (audio)
+        result.audioCodec = string(*audio, QStringLiteral("codec_name"), result.audioCodec);
+    result.fps = frameRate(string(*video, QStringLiteral("avg_frame_rate"), QStringLiteral("0/1")));
+    const double duration = number(string(format, QStringLiteral("duration"), QStringLiteral("0"))).value_or(0);
+    result.duration = std::isfinite(duration) && duration > 0 ? duration : 0;
+    result.width = integer(*video, QStringLiteral("width"));
+    result.height = integer(*video, QStringLiteral("height"));
+    result.codec = string(*video, QStringLiteral("codec_name"), result.codec);
+    return result;
+}
+
+} // namespace kinoloom

@@ -1,0 +1,345 @@
+#include "engine/MediaService.h"
+#include "engine/ProcessFailure.h"
+#include "engine/ProcessRunner.h"
+#include "model/CancellationError.h"
+#include "model/FileError.h"
+#include "model/Json.h"
+#include "support/FakeTools.h"
+#include "support/MediaFixtures.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QScopeGuard>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <utility>
+
+using namespace kinoloom;
+
+namespace {
+
+MediaService service(const QString &gyroflow = QStringLiteral("/nonexistent/Gyroflow"))
+{
+    return MediaService{ToolPaths{gyroflow}, std::make_shared<ProcessRunner>()};
+}
+
+// A project folder with the subfolders an import writes into.
+QString projectFolder(const QTemporaryDir &dir, const QString &name, bool withCache = true)
+{
+    const QString root = dir.filePath(name);
+    QDir().mkpath(root + QStringLiteral("/Media"));
+    if (withCache)
+        QDir().mkpath(root + QStringLiteral("/Cache"));
+    return root;
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+}
+
+QSize imageSize(const QString &path)
+{
+    QImageReader reader(path);
+    return reader.format() == "jpeg" ? reader.size() : QSize();
+}
+
+} // namespace
+
+class tst_MediaService : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    test::MediaFixtures m_media{m_dir.path()};
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        for (const QString &path : {m_media.clip(), m_media.silentClip(), m_media.still(), m_media.audioOnly()})
+            QVERIFY(!path.isEmpty());
+    }
+
+    void probesGeneratedMedia_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<double>("fps");
+        QTest::addColumn<bool>("hasAudio");
+        QTest::addColumn<QString>("codec");
+        QTest::addColumn<QString>("audioCodec");
+        QTest::newRow("clip") << m_media.clip() << 2.0 << 30.0 << true << QStringLiteral("h264") << QStringLiteral("aac");
+        QTest::newRow("silent clip") << m_media.silentClip() << 2.0 << 30.0 << false << QStringLiteral("h264") << QStringLiteral("unknown");
+        QTest::newRow("still") << m_media.still() << 0.0 << 25.0 << false << QStringLiteral("png") << QStringLiteral("unknown");
+    }
+    void probesGeneratedMedia()
+    {
+        QFETCH(QString, path);
+        QFETCH(double, duration);
+        QFETCH(double, fps);
+        QFETCH(bool, hasAudio);
+        QFETCH(QString, codec);
+        QFETCH(QString, audioCodec);
+        const ProbeResult probed = service().probe(path);
+        QVERIFY2(qAbs(probed.duration - duration) < 0.05, qPrintable(QString::number(probed.duration)));
+        QCOMPARE(probed.width, 320);
+        QCOMPARE(probed.height, 180);
+        QCOMPARE(probed.fps, fps);
+        QCOMPARE(probed.hasAudio, hasAudio);
+        QCOMPARE(probed.codec, codec);
+        QCOMPARE(probed.audioCodec, audioCodec);
+    }
+
+    void probeFailures()
+    {
+        try {
+            service().probe(m_media.audioOnly());
+            QFAIL("sound alone was accepted");
+        } catch (const StudioError &error) {
+            QCOMPARE(error.message(), QStringLiteral("No readable video or image in tone.m4a."));
+        }
+        const QString fake = m_dir.filePath(QStringLiteral("notes.mp4"));
+        QVERIFY(test::writeFile(fake, "not a movie"));
+        for (const QString &path : {fake, m_dir.filePath(QStringLiteral("missing.mp4"))}) {
+            try {
+                service().probe(path);
+                QFAIL("probe succeeded");
+            } catch (const ProcessFailure &failure) {
+                QCOMPARE(failure.executable(), QStringLiteral("ffprobe library"));
+                QCOMPARE(failure.userMessage(),
+                         QStringLiteral("The video details could not be read. Check that the file is available and complete, then try again."));
+            }
+        }
+    }
+
+    void tellsStillsFromMovies_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("image");
+        QTest::newRow("upper-case JPG") << QStringLiteral("/a/photo.JPG") << true;
+        QTest::newRow("heic") << QStringLiteral("/a/IMG_1.heic") << true;
+        QTest::newRow("tiff") << QStringLiteral("/a/scan.TIFF") << true;
+        QTest::newRow("movie") << QStringLiteral("/a/Clip.MOV") << false;
+        QTest::newRow("hidden file named like an extension") << QStringLiteral("/a/.png") << false;
+        QTest::newRow("image extension in a folder name") << QStringLiteral("/a/b.png/clip") << false;
+    }
+    void tellsStillsFromMovies()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, image);
+        QCOMPARE(MediaService::isImage(path), image);
+    }
+
+    void thumbnailArguments_data()
+    {
+        QTest::addColumn<double>("duration");
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<bool>("middle");
+        QTest::addColumn<QStringList>("seek");
+        const QString ss = QStringLiteral("-ss");
+        QTest::newRow("short movie: a third in") << 1.5 << false << false << QStringList{ss, QStringLiteral("0.5")};
+        QTest::newRow("long movie: one second in") << 12.0 << false << false << QStringList{ss, QStringLiteral("1.0")};
+        QTest::newRow("middle frame") << 12.0 << false << true << QStringList{ss, QStringLiteral("6.0")};
+        QTest::newRow("still: no seek") << 0.0 << true << true << QStringList();
+    }
+    void thumbnailArguments()
+    {
+        QFETCH(double, duration);
+        QFETCH(bool, image);
+        QFETCH(bool, middle);
+        QFETCH(QStringList, seek);
+        const QStringList expected = QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-y")}
+            + seek
+            + QStringList{QStringLiteral("-i"), QStringLiteral("/in/a.mov"), QStringLiteral("-vf"), QStringLiteral("scale=480:-2"),
+                          QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-threads"), QStringLiteral("1"),
+                          QStringLiteral("/out/a.jpg")};
+        QCOMPARE(MediaService::thumbnailArguments(QStringLiteral("/in/a.mov"), QStringLiteral("/out/a.jpg"), duration, image, middle),
+                 expected);
+    }
+
+    void importsByReference()
+    {
+        const QString root = projectFolder(m_dir, QStringLiteral("reference"));
+        const MediaAsset asset = service().importAsset(m_media.clip(), root, false);
+        const QString id = json::uuidText(asset.id);
+        QCOMPARE(asset.path, m_media.clip());
+        QCOMPARE(asset.name, QStringLiteral("clip.mp4"));
+        QCOMPARE(asset.thumbnail, root + QStringLiteral("/Cache/") + id + QStringLiteral(".jpg"));
+        QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
+        QCOMPARE(entries(root + QStringLiteral("/Media")), QStringList());
+        QCOMPARE(entries(root + QStringLiteral("/Cache")), QStringList{id + QStringLiteral(".jpg")});
+        QCOMPARE(asset.importIdentity, MediaService::importIdentity(m_media.clip()));
+        QCOMPARE(asset.width, 320);
+        QCOMPARE(asset.height, 180);
+        QCOMPARE(asset.fps, 30.0);
+        QVERIFY(qAbs(asset.duration - 2.0) < 0.05);
+        QVERIFY(asset.hasAudio);
+        QVERIFY(!asset.isImage);
+        QCOMPARE(asset.role, ClipRole::main);
+        QCOMPARE(asset.preparation, QStringLiteral("Original"));
+        QVERIFY(!asset.grade && !asset.preparedPath && !asset.preparationKey && !asset.clipStart && !asset.clipEnd
+                && !asset.cropScaleValue);
+    }
+
+    void importsByCopy()
+    {
+        const QString root = projectFolder(m_dir, QStringLiteral("copy"));
+        const QString source = m_dir.filePath(QStringLiteral("Clip.MOV"));
+        QVERIFY(QFile::copy(m_media.silentClip(), source));
+        const MediaAsset asset = service().importAsset(source, root, true, true);
+        const QString id = json::uuidText(asset.id);
+        QCOMPARE(asset.path, root + QStringLiteral("/Media/") + id + QStringLiteral(".MOV"));
+        QCOMPARE(test::readFile(asset.path), test::readFile(source));
+        QCOMPARE(asset.name, QStringLiteral("Clip.MOV"));
+        QCOMPARE(asset.thumbnail, root + QStringLiteral("/Cache/") + id + QStringLiteral(".jpg"));
+        QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
+        QCOMPARE(asset.importIdentity, MediaService::importIdentity(source));
+        QVERIFY(!asset.hasAudio);
+    }
+
+    void importsStill()
+    {
+        const QString root = projectFolder(m_dir, QStringLiteral("still"));
+        const MediaAsset asset = service().importAsset(m_media.still(), root, true);
+        QVERIFY(asset.isImage);
+        QVERIFY(asset.path.endsWith(QStringLiteral(".png")));
+        QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
+    }
+
+    void thumbnailOfMovieWhoseSoundOutlastsThePicture()
+    {
+        // The container lasts 2 s, the picture 0.2 s: the usual seek (0.67 s) finds no picture.
+        const QString movie = m_dir.filePath(QStringLiteral("short-picture.mkv"));
+        const MediaService media = service();
+        media.runner->runFFmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                                 QStringLiteral("-i"), QStringLiteral("testsrc2=size=320x180:rate=30:duration=0.2"),
+                                 QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=2"),
+                                 QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), movie});
+        const MediaAsset asset = media.importAsset(movie, projectFolder(m_dir, QStringLiteral("short-picture")), false);
+        QVERIFY(asset.duration > 1.9);
+        QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
+    }
+
+    void failedImportLeavesNothing_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<bool>("withCache");
+        QTest::newRow("probe fails") << m_media.audioOnly() << true;
+        // The copy is made, then the thumbnail cannot be written: the copy goes again.
+        QTest::newRow("thumbnail fails after the copy") << m_media.clip() << false;
+    }
+    void failedImportLeavesNothing()
+    {
+        QFETCH(QString, source);
+        QFETCH(bool, withCache);
+        QTemporaryDir dir;
+        const QString root = projectFolder(dir, QStringLiteral("project"), withCache);
+        const QStringList before = entries(root);
+        QVERIFY_THROWS_EXCEPTION(std::exception, service().importAsset(source, root, true));
+        QCOMPARE(entries(root), before);
+        QCOMPARE(entries(root + QStringLiteral("/Media")), QStringList());
+        if (withCache)
+            QCOMPARE(entries(root + QStringLiteral("/Cache")), QStringList());
+    }
+
+    void failedThumbnailKeepsThePreviousOne()
+    {
+        QTemporaryDir dir;
+        const QString destination = dir.filePath(QStringLiteral("thumb.jpg"));
+        QVERIFY(test::writeFile(destination, "previous"));
+        QVERIFY_THROWS_EXCEPTION(ProcessFailure,
+                                 service().generateThumbnail(dir.filePath(QStringLiteral("missing.mp4")), destination, 2, false, false));
+        QCOMPARE(test::readFile(destination), QByteArray("previous"));
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("thumb.jpg")});
+
+        service().generateThumbnail(m_media.clip(), destination, 2, false, false);
+        QCOMPARE(imageSize(destination), QSize(480, 270));
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("thumb.jpg")});
+    }
+
+    void importIdentityFollowsTheFile()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("clip.mov"));
+        const QString link = dir.filePath(QStringLiteral("link.mov"));
+        QVERIFY(test::writeFile(file, "12345"));
+        QVERIFY(QFile::link(file, link));
+        const QString identity = MediaService::importIdentity(file);
+        QVERIFY2(identity.startsWith(QFileInfo(file).canonicalFilePath() + QStringLiteral("|5|")), qPrintable(identity));
+        QVERIFY(!identity.section(QLatin1Char('|'), -1).contains(QLatin1Char('e'))); // never exponent form
+        QCOMPARE(MediaService::importIdentity(link), identity);
+
+        QVERIFY(test::writeFile(file, "123456"));
+        QVERIFY(MediaService::importIdentity(file) != identity);
+        QVERIFY_THROWS_EXCEPTION(FileError, MediaService::importIdentity(dir.filePath(QStringLiteral("missing.mov"))));
+    }
+
+    void reportsDependencies()
+    {
+        const QStringList filters{QStringLiteral("drawtext: available"), QStringLiteral("lut3d: available"),
+                                  QStringLiteral("vidstabdetect: available"), QStringLiteral("vidstabtransform: available")};
+        QCOMPARE(service(test::fakeTool(QStringLiteral("exits-two"))).dependencies(),
+                 QStringList({QStringLiteral("FFmpeg library: available"), QStringLiteral("ffprobe library: available"),
+                              QStringLiteral("Gyroflow (optional): available")})
+                     + filters);
+        QCOMPARE(service(m_dir.path()).dependencies().at(2), QStringLiteral("Gyroflow (optional): not found"));
+
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", m_dir.path().toLocal8Bit());
+        const auto restore = qScopeGuard([&] { qputenv("PATH", path); });
+        QCOMPARE(service().dependencies(),
+                 QStringList({QStringLiteral("FFmpeg library: not found"), QStringLiteral("ffprobe library: not found"),
+                              QStringLiteral("Gyroflow (optional): not found")}));
+    }
+
+    void cancelledDependencyCheckReportsCancellation()
+    {
+        const MediaService media = service();
+        media.runner->cancel();
+        QVERIFY_THROWS_EXCEPTION(CancellationError, media.dependencies());
+    }
+
+    void validatesMovies_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<bool>("lossless");
+        QTest::addColumn<bool>("passes");
+        QTest::newRow("clip") << m_media.clip() << 320 << false << true;
+        QTest::newRow("wrong size") << m_media.clip() << 640 << false << false;
+        QTest::newRow("no sound") << m_media.silentClip() << 320 << false << false;
+        QTest::newRow("not lossless") << m_media.clip() << 320 << true << false;
+        QTest::newRow("still") << m_media.still() << 320 << false << false;
+        QTest::newRow("lossless") << m_dir.filePath(QStringLiteral("lossless.mkv")) << 320 << true << true;
+    }
+    void validatesMovies()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, width);
+        QFETCH(bool, lossless);
+        QFETCH(bool, passes);
+        const MediaService media = service();
+        if (!QFile::exists(path)) {
+            media.runner->runFFmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), m_media.clip(),
+                                     QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-c:a"), QStringLiteral("pcm_s24le"), path});
+        }
+        try {
+            const ProbeResult probed = media.validateMovie(path, width, 180, lossless);
+            QVERIFY(passes);
+            QCOMPARE(probed.width, width);
+        } catch (const StudioError &error) {
+            QVERIFY(!passes);
+            QCOMPARE(error.message(),
+                     QStringLiteral("The rendered movie did not pass duration, dimensions, audio, or lossless codec validation."));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_MediaService)
+#include "tst_MediaService.moc"
