@@ -1,0 +1,113 @@
+#include "services/LiveHTTP.h"
+
+#include "model/CancellationError.h"
+#include "services/NetworkError.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+
+#include <qcoro/qcoronetworkreply.h>
+
+namespace kinoloom {
+
+namespace {
+
+struct DeleteLater
+{
+    void operator()(QNetworkReply *reply) const { reply->deleteLater(); }
+};
+
+QString failureSentence(QNetworkReply::NetworkError code)
+{
+    switch (code) {
+    case QNetworkReply::ConnectionRefusedError:
+        return QStringLiteral("Could not connect to the server.");
+    case QNetworkReply::RemoteHostClosedError:
+        return QStringLiteral("The network connection was lost.");
+    case QNetworkReply::HostNotFoundError:
+        return QStringLiteral("A server with the specified hostname could not be found.");
+    case QNetworkReply::TimeoutError:
+    case QNetworkReply::OperationCanceledError: // the transfer timeout aborts the reply
+        return QStringLiteral("The request timed out.");
+    case QNetworkReply::SslHandshakeFailedError:
+        return QStringLiteral("A secure connection to the server could not be made.");
+    case QNetworkReply::TemporaryNetworkFailureError:
+    case QNetworkReply::NetworkSessionFailedError:
+        return QStringLiteral("The network connection appears to be offline.");
+    case QNetworkReply::ProxyConnectionRefusedError:
+    case QNetworkReply::ProxyConnectionClosedError:
+    case QNetworkReply::ProxyNotFoundError:
+    case QNetworkReply::ProxyTimeoutError:
+    case QNetworkReply::ProxyAuthenticationRequiredError:
+        return QStringLiteral("Could not connect through the network proxy.");
+    default:
+        return QStringLiteral("The network request failed.");
+    }
+}
+
+// Network and proxy errors are failures of the connection itself; with such an error the body,
+// even when a status arrived, is not the whole reply.
+bool isConnectionFailure(QNetworkReply::NetworkError code)
+{
+    return code != QNetworkReply::NoError && code < QNetworkReply::ContentAccessDenied;
+}
+
+} // namespace
+
+LiveHTTP::LiveHTTP() = default;
+
+LiveHTTP::~LiveHTTP() = default;
+
+QCoro::Task<HTTPResponse> LiveHTTP::send(HTTPRequest request)
+{
+    checkCancellation();
+    if (!m_manager) {
+        m_manager = std::make_unique<QNetworkAccessManager>();
+        m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    }
+
+    QNetworkRequest networkRequest(request.url);
+    networkRequest.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+    networkRequest.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    networkRequest.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
+    networkRequest.setTransferTimeout(static_cast<int>(request.timeout.count()));
+    for (const auto &[name, value] : std::as_const(request.headers))
+        networkRequest.setRawHeader(name, value);
+
+    std::unique_ptr<QNetworkReply, DeleteLater> reply(
+        m_manager->sendCustomRequest(networkRequest, request.method, request.body));
+    m_inFlight.append(reply.get());
+    co_await reply.get();
+    m_inFlight.removeAll(reply.get());
+
+    if (isCancelled())
+        throw CancellationError();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QNetworkReply::NetworkError code = reply->error();
+    if (!status.isValid() || isConnectionFailure(code)) {
+        if (code == QNetworkReply::NoError)
+            throw NetworkError(QStringLiteral("The service returned an invalid response."), QString());
+        throw NetworkError(failureSentence(code), reply->errorString());
+    }
+
+    HTTPResponse response;
+    response.status = status.toInt();
+    const QList<QNetworkReply::RawHeaderPair> pairs = reply->rawHeaderPairs();
+    for (const auto &pair : pairs)
+        response.headers.append({pair.first, pair.second});
+    response.body = reply->readAll();
+    co_return response;
+}
+
+void LiveHTTP::abortInFlight()
+{
+    const QList<QPointer<QNetworkReply>> replies = m_inFlight;
+    for (const QPointer<QNetworkReply> &reply : replies) {
+        if (reply)
+            reply->abort();
+    }
+}
+
+} // namespace kinoloom

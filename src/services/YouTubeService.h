@@ -1,0 +1,78 @@
+#pragma once
+
+#include "model/ExportRecord.h"
+#include "model/PublishSettings.h"
+#include "services/GoogleCredential.h"
+#include "services/HTTPTransport.h"
+#include "services/ServiceEndpoints.h"
+
+#include <QJsonObject>
+#include <QMap>
+
+#include <functional>
+#include <memory>
+
+namespace kinoloom {
+
+using QueryItems = QList<std::pair<QString, QString>>;
+
+// The connected channel: what the platform calls it and how the user knows it.
+struct YouTubeChannel
+{
+    QString id;
+    QString title;
+
+    bool operator==(const YouTubeChannel &) const = default;
+};
+
+// The client of the token service, the video platform and the text-generation service.
+// It keeps no state besides its transport and endpoints: tokens, sessions and records go in
+// and come out of every call. Made for one job; copies share the transport, so cancelling
+// the transport cancels every copy's requests.
+class YouTubeService
+{
+public:
+    using RecordChanged = std::function<QCoro::Task<>(ExportRecord)>;
+    using Progress = std::function<void(double)>;
+
+    YouTubeService();
+    explicit YouTubeService(std::shared_ptr<HTTPTransport> http, ServiceEndpoints endpoints = {});
+
+    const std::shared_ptr<HTTPTransport> &http() const { return m_http; }
+    const ServiceEndpoints &endpoints() const { return m_endpoints; }
+
+    // Form body of the token requests: fields sorted by name, every byte outside the
+    // unreserved set percent-encoded (so "+" is %2B and a space %20).
+    static QByteArray form(const QMap<QString, QString> &fields);
+
+    // Sends the request and returns its JSON object; a status outside `expected` fails with
+    // a sentence carrying the number, and the body is then not read.
+    QCoro::Task<QJsonObject> json(HTTPRequest request, QList<int> expected) const;
+    // Accepts 200 only, as every caller does.
+    QCoro::Task<QJsonObject> json(HTTPRequest request) const;
+
+    QCoro::Task<QString> accessToken(GoogleCredential credential) const;
+    QCoro::Task<YouTubeChannel> channel(QString token) const;
+    QCoro::Task<QString> processingState(QString videoID, QString token) const;
+
+    // The video's snippet and status as compact JSON with sorted keys; equal settings give
+    // equal bytes, since they also key the upload session.
+    static QByteArray metadata(const PublishSettings &settings);
+
+    // An upload session address is trusted only on the API's own scheme, host and port.
+    QUrl validateSession(const QString &address) const;
+
+    // The first byte the platform has not acknowledged, read from a 308 reply's Range.
+    static qint64 nextOffset(const HTTPResponse &response, qint64 total);
+
+    // A request with the conventions every call shares; an empty token sends no Authorization.
+    static HTTPRequest request(const QUrl &url, const QByteArray &method, const QString &token = QString());
+    // `base` with `path` and the query items in the given order.
+    static QUrl address(const QUrl &base, const QString &path, const QueryItems &query = {});
+
+private:
+    std::shared_ptr<HTTPTransport> m_http;
+    ServiceEndpoints m_endpoints;
+};
+
+} // namespace kinoloom
