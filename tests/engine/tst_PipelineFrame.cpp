@@ -2,9 +2,11 @@
 #include "engine/ProcessFailure.h"
 #include "engine/ProcessRunner.h"
 #include "model/FileError.h"
+#include "support/MediaFixtures.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -43,7 +45,44 @@ class TestPipelineFrame : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_media;
+
 private slots:
+    void initTestCase()
+    {
+        const QString folder = m_media.path();
+        test::MediaFixtures fixtures(folder);
+        QVERIFY(!fixtures.clip().isEmpty());
+        QVERIFY(!fixtures.still().isEmpty());
+
+        const QStringList input{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                QStringLiteral("testsrc2=size=320x180:rate=30:duration=1"), QStringLiteral("-t"),
+                                QStringLiteral("1.0")};
+        const QStringList lossless = Pipeline::losslessVideoArguments() + Pipeline::losslessAudioArguments();
+        Pipeline pipeline;
+        pipeline.runner = std::make_shared<ProcessRunner>();
+        pipeline.ffmpeg(input + lossless + QStringList{folder + QStringLiteral("/prepared.mkv")}, folder,
+                        QStringLiteral("Fixture"), 1.0);
+
+        // What a killed FFmpeg leaves: Matroska whose sizes were never filled in.
+        QProcess unfinished;
+        unfinished.setStandardOutputFile(folder + QStringLiteral("/unfinished.mkv"));
+        unfinished.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
+                                                               QStringLiteral("error")}
+                                                       + input + lossless
+                                                       + QStringList{QStringLiteral("-f"), QStringLiteral("matroska"),
+                                                                     QStringLiteral("pipe:1")});
+        QVERIFY(unfinished.waitForFinished(60000));
+        QCOMPARE(unfinished.exitCode(), 0);
+
+        const QByteArray movie = test::readFile(folder + QStringLiteral("/prepared.mkv"));
+        QVERIFY(test::writeFile(folder + QStringLiteral("/truncated.mkv"), movie.left(movie.size() * 9 / 10)));
+        const QByteArray png = test::readFile(fixtures.still());
+        QVERIFY(test::writeFile(folder + QStringLiteral("/truncated.png"), png.left(png.size() / 2)));
+        QVERIFY(test::writeFile(folder + QStringLiteral("/notes.mkv"), "not a movie"));
+    }
+
+
     void fixedArguments()
     {
         QCOMPARE(Pipeline::commonFFmpegArguments().join(QLatin1Char(' ')),
@@ -158,6 +197,34 @@ private slots:
             QVERIFY(update.second != std::optional<double>(1.0));
         QCOMPARE(recorder.progress, QList<double>{0.0});
         QVERIFY(!recorder.logged.isEmpty()); // FFmpeg's error reaches the log
+    }
+
+    void validPreparedCache_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("image");
+        QTest::addColumn<bool>("valid");
+        QTest::newRow("FFV1 movie") << QStringLiteral("prepared.mkv") << false << true;
+        QTest::newRow("FFV1 movie taken for a still") << QStringLiteral("prepared.mkv") << true << false;
+        QTest::newRow("PNG still") << QStringLiteral("still.png") << true << true;
+        QTest::newRow("PNG taken for a movie") << QStringLiteral("still.png") << false << false;
+        QTest::newRow("H.264 movie") << QStringLiteral("clip.mp4") << false << false;
+        QTest::newRow("truncated FFV1 movie") << QStringLiteral("truncated.mkv") << false << false;
+        QTest::newRow("unfinished FFV1 movie") << QStringLiteral("unfinished.mkv") << false << false;
+        QTest::newRow("truncated PNG") << QStringLiteral("truncated.png") << true << false;
+        QTest::newRow("text") << QStringLiteral("notes.mkv") << false << false;
+        QTest::newRow("missing") << QStringLiteral("missing.mkv") << false << false;
+    }
+
+    void validPreparedCache()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, image);
+        QFETCH(bool, valid);
+        const QString folder = m_media.path();
+        Pipeline pipeline;
+        pipeline.runner = std::make_shared<ProcessRunner>();
+        QCOMPARE(pipeline.validPreparedCache(folder + QLatin1Char('/') + file, image), valid);
     }
 
     void cacheAndJobFolders()

@@ -64,8 +64,8 @@ struct Pipeline
     static QString renderJobFolder(const QString &root, const std::optional<QString> &destination = std::nullopt);
     // Removes "Cache/Render" with everything in it; nothing else under "Cache".
     static void clearCache(const QString &root);
-    // Whether a prepared intermediate is usable: a PNG for a still, a non-empty FFV1 movie
-    // otherwise. Never throws; every problem is a miss.
+    // Whether a prepared intermediate is usable: a whole PNG for a still, a whole, non-empty FFV1
+    // Matroska movie otherwise. Every problem is a miss; only cancellation is thrown.
     bool validPreparedCache(const QString &path, bool image) const;
 
     // --- Clip preparation and segments -------------------------------------------------------

@@ -1,9 +1,11 @@
 #include "engine/pipeline/Pipeline.h"
 
+#include "engine/MediaService.h"
 #include "engine/ProcessRunner.h"
+#include "engine/pipeline/CompleteFile.h"
+#include "model/CancellationError.h"
 #include "model/FileError.h"
 #include "model/Json.h"
-#include "model/StudioError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,11 +18,6 @@
 namespace kinoloom {
 
 namespace {
-
-[[noreturn]] void notYet()
-{
-    throw StudioError(QStringLiteral("This render step is not available yet."));
-}
 
 void makeFolder(const QString &folder)
 {
@@ -126,9 +123,26 @@ void Pipeline::clearCache(const QString &root)
         throw FileError(QStringLiteral("remove"), folder, QString::fromStdString(error.message()));
 }
 
-bool Pipeline::validPreparedCache(const QString &, bool) const
+bool Pipeline::validPreparedCache(const QString &path, bool image) const
 {
-    notYet();
+    if (!QFileInfo::exists(path))
+        return false;
+    // ffprobe reads only the head of a file: one cut short still probes as whole.
+    if (!(image ? completePng(path) : completeMatroska(path)))
+        return false;
+    try {
+        const ProbeResult probe = MediaService{tools, runner}.probe(path);
+        if (probe.width < 1 || probe.height < 1)
+            return false;
+        if (image)
+            return probe.codec == QStringLiteral("png");
+        return probe.codec == QStringLiteral("ffv1") && probe.duration > 0;
+    } catch (const CancellationError &) {
+        throw; // not a verdict on the file: it must not be deleted as damaged
+    } catch (...) {
+        // A damaged or unreadable entry is a cache miss, whatever the reason.
+        return false;
+    }
 }
 
 } // namespace kinoloom
