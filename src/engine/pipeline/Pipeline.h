@@ -26,6 +26,9 @@
 namespace kinoloom {
 
 class ProcessRunner;
+struct MediaAsset;
+struct ProcessingSettings;
+struct StudioProject;
 
 struct Pipeline
 {
@@ -69,6 +72,27 @@ struct Pipeline
     bool validPreparedCache(const QString &path, bool image) const;
 
     // --- Clip preparation and segments -------------------------------------------------------
+
+    // Gives every clip that takes part in the film the source its segments are rendered from:
+    // its own file when the settings bake nothing in, otherwise a prepared intermediate from
+    // "Cache/Render/Prepared", made when no valid one is there. `completed` receives each clip as
+    // soon as it is done. Returns the project with the clips' preparation fields updated.
+    StudioProject prepare(const StudioProject &project, const QString &root,
+                          const std::function<void(const MediaAsset &)> &completed = {}) const;
+    // Throws the user's sentence when this FFmpeg has no vid.stab filters.
+    void requireVidStab() const;
+    // Runs the correction passes of one clip in job folder `job` and returns the validated result,
+    // still in the job folder. `progress` follows the main pass.
+    QString runPreparationPasses(const MediaAsset &clip, const ProcessingSettings &settings, const QString &job,
+                                 const QString &stage, const std::function<void(double)> &progress) const;
+
+    // Renders one clip into a lossless segment of exactly `duration` seconds at `width` × `height`
+    // with 48 kHz stereo sound, graded, cropped and zoomed, the creative look blended when
+    // `stylish`; `tail` takes the end of the clip's selection. Reuses a cached segment when one
+    // exists. Returns the segment to use.
+    QString renderSegment(const MediaAsset &clip, const ProcessingSettings &settings, const QString &directory,
+                          const QString &cacheRoot, int index, int width, int height, double duration, bool tail,
+                          bool stylish, const std::function<void(double)> &progress = {}) const;
 
     // --- Segment cache -----------------------------------------------------------------------
 

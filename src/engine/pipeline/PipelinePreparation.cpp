@@ -1,0 +1,242 @@
+#include "engine/pipeline/Pipeline.h"
+
+#include "engine/Fingerprint.h"
+#include "engine/ProcessRunner.h"
+#include "engine/pipeline/PreparationArguments.h"
+#include "model/FileError.h"
+#include "model/StudioError.h"
+#include "model/StudioProject.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
+
+namespace kinoloom {
+
+namespace {
+
+const QString middleDot = QStringLiteral(" \u00B7 ");
+
+// Clip i of a preparation owns the overall band from `start` to `end`, in proportion to its
+// length (at least one second each).
+struct Band
+{
+    double start = 0;
+    double end = 0;
+};
+
+QList<Band> bands(const QList<MediaAsset> &clips)
+{
+    QList<double> ends;
+    double total = 0;
+    for (const MediaAsset &clip : clips) {
+        total += std::isfinite(clip.duration) ? std::max(clip.duration, 1.0) : 1.0;
+        ends << total;
+    }
+    const double whole = std::max(total, 1.0);
+    QList<Band> result;
+    double start = 0;
+    for (double end : ends) {
+        // Dividing the running sums (not adding up shares) makes the last band end exactly at 1.
+        result << Band{start / whole, end / whole};
+        start = end;
+    }
+    return result;
+}
+
+bool exists(const QString &path)
+{
+    std::error_code error;
+    return std::filesystem::exists(std::filesystem::symlink_status(path.toStdString(), error));
+}
+
+void removeEntry(const QString &path)
+{
+    std::error_code error;
+    std::filesystem::remove_all(path.toStdString(), error);
+    if (error)
+        throw FileError(QStringLiteral("remove"), path, QString::fromStdString(error.message()));
+}
+
+void replaceAsset(StudioProject &project, const MediaAsset &asset)
+{
+    for (MediaAsset &candidate : project.assets) {
+        if (candidate.id == asset.id)
+            candidate = asset;
+    }
+}
+
+// Removes a preparation job folder when its clip succeeded; a failed one stays for inspection.
+class JobFolderCleanup
+{
+public:
+    explicit JobFolderCleanup(QString path) : m_path(std::move(path)) {}
+    ~JobFolderCleanup()
+    {
+        if (m_succeeded)
+            QDir(m_path).removeRecursively();
+    }
+    JobFolderCleanup(const JobFolderCleanup &) = delete;
+    JobFolderCleanup &operator=(const JobFolderCleanup &) = delete;
+    void succeeded() { m_succeeded = true; }
+
+private:
+    QString m_path;
+    bool m_succeeded = false;
+};
+
+} // namespace
+
+void Pipeline::requireVidStab() const
+{
+    const QString filters = runner->runFFmpeg({QStringLiteral("-hide_banner"), QStringLiteral("-filters")});
+    if (!filters.contains(QStringLiteral("vidstabdetect")) || !filters.contains(QStringLiteral("vidstabtransform"))) {
+        throw StudioError(QStringLiteral("This FFmpeg installation does not include vid.stab. Turn off motion "
+                                         "stabilization or choose an FFmpeg build with vid.stab in Settings."));
+    }
+}
+
+StudioProject Pipeline::prepare(const StudioProject &project, const QString &root,
+                                const std::function<void(const MediaAsset &)> &completed) const
+{
+    project.validate();
+    StudioProject result = project;
+    const ProcessingSettings &settings = project.settings;
+
+    QList<MediaAsset> clips;
+    for (const MediaAsset &asset : project.assets) {
+        if (asset.role != ClipRole::excluded)
+            clips << asset;
+    }
+    const qsizetype count = clips.size();
+    const QList<Band> shares = bands(clips);
+
+    // FFmpeg's progress may step back (a negative first position reads as 0); the overall
+    // fraction never does.
+    double reached = 0;
+    const auto overall = [this, &reached](double fraction) {
+        reached = std::max(reached, fraction);
+        overallUpdate(reached);
+    };
+    const auto finish = [&](const MediaAsset &clip) {
+        replaceAsset(result, clip);
+        if (completed)
+            completed(clip);
+    };
+
+    if (count == 0)
+        overall(1.0);
+    if (settings.vidstab)
+        requireVidStab();
+    const bool needsWork = !settings.conversionLUT.isEmpty() || settings.gyroflow || settings.fisheye || settings.vidstab;
+
+    for (qsizetype i = 0; i < count; ++i) {
+        const MediaAsset &original = clips.at(i);
+        MediaAsset clip = original;
+        const Band band = shares.at(i);
+        const QString number = QString::number(i + 1) + QStringLiteral(" of ") + QString::number(count);
+        runner->checkCancellation();
+        overall(band.start);
+        const QString key = Fingerprint::preparation(clip, settings);
+        clip.preparationKey = key;
+
+        if (!needsWork) {
+            clip.preparation = QStringLiteral("Ready") + middleDot + QStringLiteral("original");
+            clip.preparedPath = clip.path;
+            finish(clip);
+            update(QStringLiteral("Using original clip ") + number, 1.0);
+            overall(band.end);
+            continue;
+        }
+
+        const QString prepared = cacheRoot(root) + QStringLiteral("/Prepared");
+        if (!QDir().mkpath(prepared))
+            throw FileError(QStringLiteral("create the folder"), prepared, QString());
+        const QString cached = prepared + QLatin1Char('/') + key + (clip.isImage ? QStringLiteral(".png") : QStringLiteral(".mkv"));
+
+        // A file prepared under the same key elsewhere (the project was moved, or the cache
+        // folder renamed) is taken into the cache instead of being made again.
+        const std::optional<QString> &earlier = original.preparedPath;
+        if (original.preparationKey == key && earlier && QFileInfo::exists(*earlier)
+            && QDir::cleanPath(*earlier) != QDir::cleanPath(cached) && validPreparedCache(*earlier, clip.isImage)
+            && !exists(cached)) {
+            linkOrCopy(*earlier, cached);
+        }
+
+        if (validPreparedCache(cached, clip.isImage)) {
+            clip.preparation = QStringLiteral("Prepared") + middleDot + QStringLiteral("cached");
+            clip.preparedPath = cached;
+            finish(clip);
+            update(QStringLiteral("Prepared ") + number + middleDot + QStringLiteral("cached"), 1.0);
+            overall(band.end);
+            continue;
+        }
+        if (exists(cached))
+            removeEntry(cached);
+
+        const QString job = jobFolder(root);
+        JobFolderCleanup cleanup(job);
+        const QString stage = QStringLiteral("Preparing ") + number + middleDot + clip.name;
+        const auto progress = [&overall, band](double f) {
+            const double g = f >= 0 ? std::min(f, 1.0) : 0.0;
+            overall(band.start + g * (band.end - band.start));
+        };
+        const QString out = runPreparationPasses(clip, settings, job, stage, progress);
+
+        std::error_code error;
+        std::filesystem::rename(out.toStdString(), cached.toStdString(), error);
+        if (error)
+            throw FileError(QStringLiteral("move the prepared clip to"), cached, QString::fromStdString(error.message()));
+        clip.preparation = QStringLiteral("Prepared");
+        clip.preparedPath = cached;
+        finish(clip);
+        overall(band.end);
+        cleanup.succeeded();
+    }
+    return result;
+}
+
+QString Pipeline::runPreparationPasses(const MediaAsset &clip, const ProcessingSettings &settings, const QString &job,
+                                       const QString &stage, const std::function<void(double)> &progress) const
+{
+    const bool video = !clip.isImage;
+    const bool gyroflowApplies = settings.gyroflow && video;
+    QString input = QFileInfo(clip.path).absoluteFilePath();
+
+    if (gyroflowApplies) {
+        update(stage + middleDot + QStringLiteral("Gyroflow"), std::nullopt);
+        runner->run(tools.gyroflow, PreparationArguments::gyroflow(job, settings.gyroPreset, input), job, log);
+        const QString movie = job + QStringLiteral("/gyro.mov");
+        if (!QFileInfo::exists(movie))
+            throw StudioError(QStringLiteral("Gyroflow returned without producing a movie."));
+        input = movie;
+    }
+
+    QString motion;
+    if (settings.vidstab && video) {
+        motion = job + QStringLiteral("/motion.trf");
+        ffmpeg(PreparationArguments::motionAnalysis(input, motion), job, stage + middleDot + QStringLiteral("motion analysis"),
+               clip.duration);
+    }
+
+    QString lut;
+    if (!settings.conversionLUT.isEmpty()) {
+        const QString name = copyResource(settings.conversionLUT,
+                                          PreparationArguments::conversionFileName(settings.conversionLUT), job);
+        lut = job + QLatin1Char('/') + name;
+    }
+
+    const QString out = job + (video ? QStringLiteral("/prepared.mkv") : QStringLiteral("/prepared.png"));
+    const QStringList filters = PreparationArguments::filters(motion, settings.fisheye && !gyroflowApplies, lut);
+    ffmpeg(PreparationArguments::mainPass(input, filters, !video, out), job, stage, clip.duration, progress);
+
+    if (!validPreparedCache(out, clip.isImage))
+        throw StudioError(QStringLiteral("Prepared clip failed validation: ") + clip.name);
+    return out;
+}
+
+} // namespace kinoloom
