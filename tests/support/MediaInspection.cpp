@@ -45,13 +45,14 @@ MediaFacts inspectMedia(const QString &path)
     }
     facts.formatDuration = probe.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble();
 
-    const QByteArray packets = runTool(QStringLiteral("ffprobe"),
-                                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
-                                        QStringLiteral("a:0"), QStringLiteral("-show_entries"),
-                                        QStringLiteral("packet=duration_time"), QStringLiteral("-of"),
-                                        QStringLiteral("csv=p=0"), path});
-    for (const QByteArray &line : packets.split('\n'))
-        facts.audioSeconds += line.trimmed().toDouble();
+    // Decoded samples, not packet times: the container's last packet may carry no duration.
+    const QByteArray samples = runTool(QStringLiteral("ffmpeg"),
+                                       {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                                        QStringLiteral("-i"), path, QStringLiteral("-map"), QStringLiteral("0:a:0"),
+                                        QStringLiteral("-f"), QStringLiteral("s16le"), QStringLiteral("-ac"),
+                                        QStringLiteral("1"), QStringLiteral("-")});
+    if (facts.sampleRate > 0)
+        facts.audioSeconds = double(samples.size() / 2) / facts.sampleRate;
     return facts;
 }
 

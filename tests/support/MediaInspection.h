@@ -17,7 +17,7 @@ struct MediaFacts
     qint64 videoFrames = 0;  // decoded and counted
     int sampleRate = 0;
     int channels = 0;
-    double audioSeconds = 0; // sum of the audio packet durations
+    double audioSeconds = 0; // decoded samples over the sample rate
     double formatDuration = 0;
 };
 

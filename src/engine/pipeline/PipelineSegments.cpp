@@ -1,0 +1,56 @@
+#include "engine/pipeline/Pipeline.h"
+
+#include "engine/MediaService.h"
+#include "engine/RenderSegmentIdentity.h"
+#include "engine/pipeline/SegmentArguments.h"
+#include "model/MediaAsset.h"
+#include "model/ProcessingSettings.h"
+#include "model/StudioError.h"
+
+#include <QFileInfo>
+
+namespace kinoloom {
+
+QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings &settings, const QString &directory,
+                                const QString &cacheRoot, int index, int width, int height, double duration, bool tail,
+                                bool stylish, const std::function<void(double)> &progress) const
+{
+    const QString key = RenderSegmentIdentity::make(clip, settings, width, height, duration, tail, stylish).key();
+    if (const std::optional<QString> found =
+            findSegment(key, cacheRoot, index, clip.name, settings.finalOutputPath, progress)) {
+        return *found;
+    }
+
+    SegmentArguments::Input input;
+    input.source = clip.preparedPath.value_or(clip.path);
+    input.still = clip.isImage;
+    const ProbeResult probe = MediaService(tools, runner).probe(input.source);
+    input.sourceHasAudio = probe.hasAudio;
+    if (!clip.isImage)
+        input.start = SegmentArguments::startTime(clip, settings, probe.duration, duration, tail);
+
+    const std::optional<ClipGrade> grade = SegmentArguments::effectiveGrade(clip, settings);
+    QString look;
+    if (SegmentArguments::appliesLook(grade, stylish)) {
+        look = directory + QLatin1Char('/')
+               + copyResource(grade->stylishLUT, SegmentArguments::lookFileName(grade->stylishLUT), directory);
+    }
+    const QString filter = SegmentArguments::videoFilter(clip, settings, width, height, duration, grade, look);
+
+    // FFmpeg writes under a temporary name: only a finished run becomes segment-<index>.mkv, so a
+    // resumed render never takes a cut-short file for a complete one.
+    const QString partial = jobSegmentPartialFile(directory, index);
+    const QString number = QString::number(index + 1);
+    ffmpeg(SegmentArguments::arguments(input, settings.fps, filter, duration, partial), directory,
+           QStringLiteral("Rendering clip ") + number + QStringLiteral(" \u00B7 ") + clip.name, duration, progress);
+    if (QFileInfo(partial).size() <= 0)
+        throw StudioError(QStringLiteral("Rendered clip produced no output: ") + clip.name);
+    commitJobSegment(directory, index, key);
+
+    const QString segment = jobSegmentFile(directory, index);
+    if (!persistSegmentCache(segment, segmentCacheFile(cacheRoot, key), cacheRoot))
+        update(QStringLiteral("Rendered clip ") + number + QStringLiteral(" \u00B7 cache skipped to preserve disk space"), 1.0);
+    return segment;
+}
+
+} // namespace kinoloom

@@ -1,0 +1,199 @@
+#include "engine/ProcessRunner.h"
+#include "engine/pipeline/Pipeline.h"
+#include "model/MediaAsset.h"
+#include "model/ProcessingSettings.h"
+#include "support/MediaFixtures.h"
+#include "support/MediaInspection.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+using namespace kinoloom;
+
+namespace {
+
+const QString awkwardName = QStringLiteral("Dad's trip: day 1, [a]; b");
+
+enum class Source { movie, silentMovie, still };
+
+// Standard deviation of 8-bit grey pixels.
+double lumaSpread(const QByteArray &luma)
+{
+    double sum = 0;
+    double squares = 0;
+    for (char c : luma) {
+        sum += uchar(c);
+        squares += double(uchar(c)) * uchar(c);
+    }
+    const double mean = sum / luma.size();
+    return std::sqrt(std::max(squares / luma.size() - mean * mean, 0.0));
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Source)
+
+class tst_PipelineSegments : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void segmentsHaveExactLengthSizeAndSound_data();
+    void segmentsHaveExactLengthSizeAndSound();
+    void theCreativeLookIsBlendedAtItsStrength();
+    void aRenderedSegmentIsReusedFromTheCache();
+
+private:
+    struct Rendered
+    {
+        QString path;
+        QStringList stages;
+        QList<double> progress;
+    };
+    MediaAsset asset(Source source) const;
+    Rendered render(const MediaAsset &clip, const ProcessingSettings &settings, int index, double duration, bool tail,
+                    bool stylish, int width = 256, int height = 144);
+
+    QTemporaryDir m_temp;
+    QString m_root;
+    QString m_job;
+    std::unique_ptr<test::MediaFixtures> m_media;
+};
+
+void tst_PipelineSegments::initTestCase()
+{
+    QVERIFY(m_temp.isValid());
+    m_root = m_temp.path() + QLatin1Char('/') + awkwardName;
+    QVERIFY(QDir().mkpath(m_root + QStringLiteral("/Media")));
+    m_media = std::make_unique<test::MediaFixtures>(m_root + QStringLiteral("/Media"));
+    m_job = Pipeline::renderJobFolder(m_root);
+}
+
+MediaAsset tst_PipelineSegments::asset(Source source) const
+{
+    switch (source) {
+    case Source::movie:
+        return MediaAsset::create(m_media->clip(), QStringLiteral("clip.mp4"), 2, 320, 180, 30, true, false);
+    case Source::silentMovie:
+        return MediaAsset::create(m_media->silentClip(), QStringLiteral("silent.mp4"), 2, 320, 180, 30, false, false);
+    case Source::still:
+        break;
+    }
+    return MediaAsset::create(m_media->still(), QStringLiteral("still.png"), 0, 320, 180, 0, false, true);
+}
+
+tst_PipelineSegments::Rendered tst_PipelineSegments::render(const MediaAsset &clip, const ProcessingSettings &settings,
+                                                            int index, double duration, bool tail, bool stylish,
+                                                            int width, int height)
+{
+    Rendered rendered;
+    std::mutex lock;
+    Pipeline pipeline;
+    pipeline.runner = std::make_shared<ProcessRunner>();
+    pipeline.update = [&](const QString &stage, std::optional<double>) {
+        std::lock_guard guard(lock);
+        if (rendered.stages.isEmpty() || rendered.stages.last() != stage)
+            rendered.stages << stage;
+    };
+    rendered.path = pipeline.renderSegment(clip, settings, m_job, Pipeline::cacheRoot(m_root), index, width, height,
+                                           duration, tail, stylish, [&](double p) {
+                                               std::lock_guard guard(lock);
+                                               rendered.progress << p;
+                                           });
+    return rendered;
+}
+
+void tst_PipelineSegments::segmentsHaveExactLengthSizeAndSound_data()
+{
+    QTest::addColumn<Source>("source");
+    QTest::addColumn<int>("fps");
+    QTest::addColumn<double>("duration");
+    QTest::addColumn<bool>("tail");
+    QTest::addColumn<std::optional<double>>("clipEnd");
+    QTest::addColumn<int>("index");
+
+    QTest::newRow("movie with sound") << Source::movie << 30 << 1.5 << false << std::optional<double>() << 0;
+    QTest::newRow("movie without sound gets silence") << Source::silentMovie << 25 << 1.2 << false << std::optional<double>() << 1;
+    QTest::newRow("zooming still") << Source::still << 30 << 1.0 << false << std::optional<double>() << 2;
+    // Frame snapping may ask one frame more than the file holds; the last picture is held.
+    QTest::newRow("one frame past the end of the file") << Source::movie << 30 << 61.0 / 30 << false << std::optional<double>() << 3;
+    // The start (8 microseconds) would be written 8e-06 in exponent form, which FFmpeg refuses.
+    QTest::newRow("tail starting a few microseconds in") << Source::movie << 30 << 1.0 << true << std::optional<double>(1.000008) << 4;
+}
+
+void tst_PipelineSegments::segmentsHaveExactLengthSizeAndSound()
+{
+    QFETCH(Source, source);
+    QFETCH(int, fps);
+    QFETCH(double, duration);
+    QFETCH(bool, tail);
+    QFETCH(std::optional<double>, clipEnd);
+    QFETCH(int, index);
+
+    MediaAsset clip = asset(source);
+    clip.clipEnd = clipEnd;
+    clip.setCropScale(1.2);
+    ProcessingSettings settings;
+    settings.fps = fps;
+    const Rendered rendered = render(clip, settings, index, duration, tail, false);
+
+    QCOMPARE(rendered.path, m_job + QStringLiteral("/segment-%1.mkv").arg(index));
+    const test::MediaFacts facts = test::inspectMedia(rendered.path);
+    QCOMPARE(facts.videoCodec, QStringLiteral("ffv1"));
+    QCOMPARE(facts.width, 256);
+    QCOMPARE(facts.height, 144);
+    QCOMPARE(facts.videoFrames, std::llround(duration * fps));
+    QCOMPARE(facts.audioCodec, QStringLiteral("pcm_s24le"));
+    QCOMPARE(facts.sampleRate, 48000);
+    QCOMPARE(facts.channels, 2);
+    QVERIFY2(std::abs(facts.audioSeconds - duration) < 0.002, qPrintable(QString::number(facts.audioSeconds)));
+    QCOMPARE(rendered.stages.first(), QStringLiteral("Rendering clip %1 \u00B7 %2").arg(index + 1).arg(clip.name));
+    QCOMPARE(rendered.progress.first(), 0.0);
+    QCOMPARE(rendered.progress.last(), 1.0);
+}
+
+void tst_PipelineSegments::theCreativeLookIsBlendedAtItsStrength()
+{
+    // The test LUT inverts every channel; blended half and half with the picture, every pixel
+    // becomes the same middle grey, which no unblended or ungraded frame would be.
+    ProcessingSettings settings;
+    settings.setGradeToAll(true);
+    settings.stylishLUT = m_media->lut();
+    settings.lutStrength = 50;
+    const Rendered rendered = render(asset(Source::movie), settings, 20, 1.0, false, true, 320, 180);
+
+    QCOMPARE(test::inspectMedia(rendered.path).videoFrames, 30);
+    QVERIFY(QFileInfo::exists(m_job + QStringLiteral("/look.cube")));
+    const QByteArray luma = test::firstFrameLuma(rendered.path);
+    QCOMPARE(luma.size(), 320 * 180);
+    QVERIFY2(lumaSpread(luma) < 3, qPrintable(QString::number(lumaSpread(luma))));
+    QVERIFY(lumaSpread(test::firstFrameLuma(m_media->clip())) > 30); // the picture itself is far from flat
+
+    // The full grade renders too.
+    settings.contrast = 1.1;
+    settings.setContrastStretch(20);
+    settings.setHighlightRecovery(30);
+    settings.temperature = 0.1;
+    QCOMPARE(test::inspectMedia(render(asset(Source::movie), settings, 21, 1.0, false, true).path).videoFrames, 30);
+}
+
+void tst_PipelineSegments::aRenderedSegmentIsReusedFromTheCache()
+{
+    const MediaAsset clip = asset(Source::still);
+    ProcessingSettings settings;
+    const Rendered fresh = render(clip, settings, 30, 1.0, false, false);
+    const Rendered again = render(clip, settings, 30, 1.0, false, false);
+    QVERIFY(again.path.startsWith(Pipeline::cacheRoot(m_root) + QStringLiteral("/Segments/")));
+    QCOMPARE(again.stages, QStringList{QStringLiteral("Reusing cached clip 31 \u00B7 still.png")});
+    QCOMPARE(QFileInfo(again.path).size(), QFileInfo(fresh.path).size());
+}
+
+QTEST_GUILESS_MAIN(tst_PipelineSegments)
+#include "tst_PipelineSegments.moc"
