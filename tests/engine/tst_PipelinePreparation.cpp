@@ -115,6 +115,7 @@ private slots:
     void missingVidStabIsRefused();
     void gyroflowStabilisesMovies();
     void gyroflowWithoutAMovieFails();
+    void aResultThatIsNoIntermediateFails();
     void cancelledRunnerStopsAtTheFirstClip();
 
 private:
@@ -323,6 +324,25 @@ void tst_PipelinePreparation::gyroflowWithoutAMovieFails()
         QCOMPARE(error.message(), QStringLiteral("Gyroflow returned without producing a movie."));
     }
     QCOMPARE(jobFolders(m_root).size(), 1); // kept for inspection
+}
+
+void tst_PipelinePreparation::aResultThatIsNoIntermediateFails()
+{
+    StudioProject project;
+    project.settings.fisheye = true;
+    project.assets << asset(m_media->clip(), true, false);
+    // An FFmpeg that "succeeds" with a file that is no movie at all.
+    FakeFFmpegOnPath garbage(m_temp->path(), "for last; do :; done\necho not a movie > \"$last\"\n");
+    Reports reports;
+    try {
+        makePipeline(reports).prepare(project, m_root, recordCompleted(reports));
+        QFAIL("an invalid result was accepted");
+    } catch (const StudioError &error) {
+        QCOMPARE(error.message(), QStringLiteral("Prepared clip failed validation: clip.mp4"));
+    }
+    QVERIFY(reports.completed.isEmpty());
+    QCOMPARE(jobFolders(m_root).size(), 1);
+    QCOMPARE(QDir(m_root + QStringLiteral("/Cache/Render/Prepared")).entryList(QDir::Files), QStringList());
 }
 
 void tst_PipelinePreparation::cancelledRunnerStopsAtTheFirstClip()
