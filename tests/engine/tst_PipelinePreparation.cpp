@@ -4,6 +4,7 @@
 #include "model/CancellationError.h"
 #include "model/StudioError.h"
 #include "model/StudioProject.h"
+#include "support/FakeFFmpegOnPath.h"
 #include "support/FakeTools.h"
 #include "support/MediaFixtures.h"
 #include "support/MediaInspection.h"
@@ -26,24 +27,6 @@ namespace {
 
 // A project folder name that breaks every unescaped use in a filter graph.
 const QString awkwardName = QStringLiteral("Dad's trip: day 1, [a]; b");
-
-// Puts a folder with a fake `ffmpeg` in front of PATH for the lifetime of the value.
-class FakeFFmpegOnPath
-{
-public:
-    FakeFFmpegOnPath(const QString &folder, const QByteArray &script)
-        : m_saved(qgetenv("PATH"))
-    {
-        const QString program = folder + QStringLiteral("/ffmpeg");
-        test::writeFile(program, "#!/bin/sh\n" + script);
-        QFile::setPermissions(program, QFile::permissions(program) | QFile::ExeOwner | QFile::ExeUser);
-        qputenv("PATH", QFile::encodeName(folder) + ':' + m_saved);
-    }
-    ~FakeFFmpegOnPath() { qputenv("PATH", m_saved); }
-
-private:
-    QByteArray m_saved;
-};
 
 // Everything a preparation reported, recorded thread-safely.
 struct Reports
@@ -149,7 +132,7 @@ void tst_PipelinePreparation::withoutCorrectionsClipsKeepTheirOwnFiles()
     project.assets << excluded;
 
     // Any FFmpeg run would fail: none may happen.
-    FakeFFmpegOnPath failing(m_temp->path(), "exit 3\n");
+    test::FakeFFmpegOnPath failing(m_temp->path(), "exit 3\n");
     Reports reports;
     const StudioProject result = makePipeline(reports).prepare(project, m_root, recordCompleted(reports));
 
@@ -250,7 +233,7 @@ void tst_PipelinePreparation::cacheEntriesAreCheckedAndTakenIn()
 void tst_PipelinePreparation::missingVidStabIsRefused()
 {
     const MediaAsset clip = asset(m_media->clip(), true, false);
-    FakeFFmpegOnPath withoutVidStab(m_temp->path(), "echo ' ... lut3d  V->V  Adjust colors using a 3D LUT.'\n"
+    test::FakeFFmpegOnPath withoutVidStab(m_temp->path(), "echo ' ... lut3d  V->V  Adjust colors using a 3D LUT.'\n"
                                                     "echo ' ... zoompan V->V Apply Zoom & Pan effect.'\n");
     StudioProject project;
     project.settings.vidstab = true;
@@ -332,7 +315,7 @@ void tst_PipelinePreparation::aResultThatIsNoIntermediateFails()
     project.settings.fisheye = true;
     project.assets << asset(m_media->clip(), true, false);
     // An FFmpeg that "succeeds" with a file that is no movie at all.
-    FakeFFmpegOnPath garbage(m_temp->path(), "for last; do :; done\necho not a movie > \"$last\"\n");
+    test::FakeFFmpegOnPath garbage(m_temp->path(), "for last; do :; done\necho not a movie > \"$last\"\n");
     Reports reports;
     try {
         makePipeline(reports).prepare(project, m_root, recordCompleted(reports));

@@ -1,11 +1,16 @@
+#include "engine/ProcessFailure.h"
 #include "engine/ProcessRunner.h"
 #include "engine/pipeline/Pipeline.h"
 #include "model/MediaAsset.h"
 #include "model/ProcessingSettings.h"
+#include "model/StudioError.h"
+#include "support/FakeFFmpegOnPath.h"
 #include "support/MediaFixtures.h"
 #include "support/MediaInspection.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +54,8 @@ private slots:
     void segmentsHaveExactLengthSizeAndSound();
     void theCreativeLookIsBlendedAtItsStrength();
     void aRenderedSegmentIsReusedFromTheCache();
+    void failedRunsLeaveNoFinishedSegment_data();
+    void failedRunsLeaveNoFinishedSegment();
 
 private:
     struct Rendered
@@ -193,6 +200,37 @@ void tst_PipelineSegments::aRenderedSegmentIsReusedFromTheCache()
     QVERIFY(again.path.startsWith(Pipeline::cacheRoot(m_root) + QStringLiteral("/Segments/")));
     QCOMPARE(again.stages, QStringList{QStringLiteral("Reusing cached clip 31 \u00B7 still.png")});
     QCOMPARE(QFileInfo(again.path).size(), QFileInfo(fresh.path).size());
+}
+
+void tst_PipelineSegments::failedRunsLeaveNoFinishedSegment_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("FFmpeg fails half way") << QByteArray("for last; do :; done\necho half > \"$last\"\nexit 1\n") << QString();
+    QTest::newRow("FFmpeg writes nothing")
+        << QByteArray("exit 0\n") << QStringLiteral("Rendered clip produced no output: clip.mp4");
+}
+
+void tst_PipelineSegments::failedRunsLeaveNoFinishedSegment()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(QString, message);
+
+    const MediaAsset clip = asset(Source::movie);
+    const QString fakes = m_temp.path() + QStringLiteral("/fake ffmpeg");
+    QVERIFY(QDir().mkpath(fakes));
+    try {
+        test::FakeFFmpegOnPath fake(fakes, script);
+        render(clip, ProcessingSettings(), 40, 1.0, false, false);
+        QFAIL("the failed run produced a segment");
+    } catch (const ProcessFailure &) {
+        QVERIFY(message.isEmpty());
+    } catch (const StudioError &error) {
+        QCOMPARE(error.message(), message);
+    }
+    // A resumed render looks for segment-40.mkv and its key: neither may exist.
+    QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentFile(m_job, 40)));
+    QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentKeyFile(m_job, 40)));
 }
 
 QTEST_GUILESS_MAIN(tst_PipelineSegments)

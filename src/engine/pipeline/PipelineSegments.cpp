@@ -7,6 +7,7 @@
 #include "model/ProcessingSettings.h"
 #include "model/StudioError.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace kinoloom {
@@ -40,6 +41,7 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     // FFmpeg writes under a temporary name: only a finished run becomes segment-<index>.mkv, so a
     // resumed render never takes a cut-short file for a complete one.
     const QString partial = jobSegmentPartialFile(directory, index);
+    QFile::remove(partial); // never mistake an earlier run's leftover for this run's output
     const QString number = QString::number(index + 1);
     ffmpeg(SegmentArguments::arguments(input, settings.fps, filter, duration, partial), directory,
            QStringLiteral("Rendering clip ") + number + QStringLiteral(" \u00B7 ") + clip.name, duration, progress);
