@@ -176,7 +176,11 @@ void tst_PipelineSegments::theCreativeLookIsBlendedAtItsStrength()
     settings.lutStrength = 50;
     const Rendered rendered = render(asset(Source::movie), settings, 20, 1.0, false, true, 320, 180);
 
-    QCOMPARE(test::inspectMedia(rendered.path).videoFrames, 30);
+    const test::MediaFacts facts = test::inspectMedia(rendered.path);
+    QCOMPARE(facts.videoFrames, 30);
+    QCOMPARE(facts.width, 320);
+    QCOMPARE(facts.sampleRate, 48000);
+    QCOMPARE(facts.channels, 2);
     QVERIFY(QFileInfo::exists(m_job + QStringLiteral("/look.cube")));
     const QByteArray luma = test::firstFrameLuma(rendered.path);
     QCOMPARE(luma.size(), 320 * 180);
