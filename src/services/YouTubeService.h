@@ -65,6 +65,20 @@ public:
     // The first byte the platform has not acknowledged, read from a 308 reply's Range.
     static qint64 nextOffset(const HTTPResponse &response, qint64 total);
 
+    // Puts the export on the channel through a resumable session. The session address and a
+    // fingerprint of metadata, file and channel are handed to `changed`, and awaited, before any
+    // byte of the movie is sent, so a failed or cancelled upload resumes the same session next
+    // time instead of starting a second video. Returns the record with the video's id.
+    QCoro::Task<ExportRecord> upload(ExportRecord record, PublishSettings settings, QString token, QString channelID,
+                                     bool confirmed, RecordChanged changed, Progress progress) const;
+    QCoro::Task<> setThumbnail(QString path, QString videoID, QString token) const;
+
+    // A description and tags drafted from the title alone, for the user to review.
+    QCoro::Task<PublishSettings> generateMetadata(QString title, QString key) const;
+
+    static constexpr qint64 uploadChunkSize = 8 * 1024 * 1024;
+    static constexpr qint64 thumbnailLimit = 2 * 1024 * 1024;
+
     // A request with the conventions every call shares; an empty token sends no Authorization.
     static HTTPRequest request(const QUrl &url, const QByteArray &method, const QString &token = QString());
     // `base` with `path` and the query items in the given order.

@@ -96,6 +96,7 @@ struct PlatformServer::Connection
 {
     QByteArray buffer;
     bool headersRead = false;
+    std::optional<bool> cut;
     qint64 contentLength = 0;
     RecordedRequest request;
 };
@@ -147,9 +148,10 @@ void PlatformServer::delayNext(const QString &pathPrefix, int milliseconds)
     m_delays.append({pathPrefix, milliseconds});
 }
 
-void PlatformServer::cutChunksAfter(qint64 bytes)
+void PlatformServer::cutChunksAfter(qint64 bytes, int spared)
 {
     m_cutAfter = bytes;
+    m_cutSpared = spared;
 }
 
 void PlatformServer::setOmitRange(bool omit)
@@ -227,9 +229,14 @@ bool PlatformServer::handleChunkBody(QTcpSocket *socket, Connection &connection)
     if (m_cutAfter < 0 || connection.request.method != "PUT" || connection.request.path() != uploadPath)
         return false;
     const auto range = contentRange(connection.request.header("Content-Range").value_or(QByteArray()));
-    if (!range || range->first < 0 || connection.buffer.size() < std::min(m_cutAfter, connection.contentLength))
+    if (!range || range->first < 0 || m_cutAfter >= connection.contentLength)
         return false;
-    if (m_cutAfter >= connection.contentLength)
+    if (!connection.cut) {
+        connection.cut = m_cutSpared == 0;
+        if (m_cutSpared > 0)
+            --m_cutSpared;
+    }
+    if (!*connection.cut || connection.buffer.size() < m_cutAfter)
         return false;
     RecordedRequest request = connection.request;
     request.body = connection.buffer.left(m_cutAfter);

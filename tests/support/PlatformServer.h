@@ -67,8 +67,9 @@ public:
     void dropNext(const QString &pathPrefix);
     // The next reply to a path starting with `pathPrefix` is held back for `milliseconds`.
     void delayNext(const QString &pathPrefix, int milliseconds);
-    // Every upload chunk is cut off after `bytes` of its body (stored) until cleared with -1.
-    void cutChunksAfter(qint64 bytes);
+    // After `spared` more chunks, every upload chunk is cut off after `bytes` of its body (those
+    // are stored) and its connection dropped, until cleared with -1.
+    void cutChunksAfter(qint64 bytes, int spared = 0);
     // 308 replies of the upload leave out Range while set.
     void setOmitRange(bool omit);
 
@@ -111,6 +112,7 @@ private:
     QList<RecordedRequest> m_requests;
     QList<Session> m_sessions;
     qint64 m_cutAfter = -1;
+    int m_cutSpared = 0;
     bool m_omitRange = false;
     qint64 m_chunkBytes = 0;
     qint64 m_duplicateBytes = 0;
