@@ -56,7 +56,8 @@ public:
     void checkCancellation() const;
 
 protected:
-    // Called once by cancel(), on the thread that cancels; stops what is in flight.
+    // Called once by cancel(), on the thread that cancels; stops what is in flight. cancel() may
+    // come from any thread; implementations carry the abort over to the sending thread.
     virtual void abortInFlight() {}
 
 private:

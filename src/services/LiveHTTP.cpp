@@ -6,6 +6,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QThread>
 
 #include <qcoro/qcoronetworkreply.h>
 
@@ -103,11 +104,19 @@ QCoro::Task<HTTPResponse> LiveHTTP::send(HTTPRequest request)
 
 void LiveHTTP::abortInFlight()
 {
-    const QList<QPointer<QNetworkReply>> replies = m_inFlight;
-    for (const QPointer<QNetworkReply> &reply : replies) {
-        if (reply)
-            reply->abort();
-    }
+    if (!m_manager)
+        return;
+    // Replies belong to the thread that sent them; a cancel from elsewhere is carried over.
+    QMetaObject::invokeMethod(
+        m_manager.get(),
+        [this] {
+            const QList<QPointer<QNetworkReply>> replies = m_inFlight;
+            for (const QPointer<QNetworkReply> &reply : replies) {
+                if (reply)
+                    reply->abort();
+            }
+        },
+        QThread::currentThread() == m_manager->thread() ? Qt::DirectConnection : Qt::QueuedConnection);
 }
 
 } // namespace kinoloom

@@ -9,6 +9,7 @@
 
 #include <QTcpServer>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 using namespace kinoloom;
@@ -201,6 +202,21 @@ private Q_SLOTS:
         const qsizetype before = server.requests().size();
         QVERIFY(await(http->send(get(server.base().resolved(QUrl(QStringLiteral("/slow")))))).failedWith<CancellationError>());
         QCOMPARE(server.requests().size(), before);
+    }
+
+    void cancelFromAnotherThread()
+    {
+        PlatformServer server;
+        server.setReply("GET", QStringLiteral("/slow"), CannedReply{200, "{}", {}});
+        server.delayNext(QStringLiteral("/slow"), 5000);
+        auto http = std::make_shared<LiveHTTP>();
+        std::unique_ptr<QThread> canceller(QThread::create([http] {
+            QThread::msleep(100);
+            http->cancel();
+        }));
+        canceller->start();
+        QVERIFY(await(http->send(get(server.base().resolved(QUrl(QStringLiteral("/slow")))))).failedWith<CancellationError>());
+        canceller->wait();
     }
 };
 
