@@ -147,9 +147,11 @@ QStringList MediaService::thumbnailArguments(const QString &source, const QStrin
         const double seek = middle ? duration * 0.5 : std::min(duration / 3, 1.0);
         arguments << QStringLiteral("-ss") << ffmpegNumber(seek);
     }
+    // "-update 1": the image writer otherwise reads the destination as a numbered pattern, so a
+    // folder named "take%d" would send the picture into a sibling "take1".
     arguments << QStringLiteral("-i") << source << QStringLiteral("-vf") << QStringLiteral("scale=480:-2")
               << QStringLiteral("-frames:v") << QStringLiteral("1") << QStringLiteral("-threads") << QStringLiteral("1")
-              << destination;
+              << QStringLiteral("-update") << QStringLiteral("1") << destination;
     return arguments;
 }
 

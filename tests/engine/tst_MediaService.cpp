@@ -158,7 +158,7 @@ private Q_SLOTS:
             + seek
             + QStringList{QStringLiteral("-i"), QStringLiteral("/in/a.mov"), QStringLiteral("-vf"), QStringLiteral("scale=480:-2"),
                           QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-threads"), QStringLiteral("1"),
-                          QStringLiteral("/out/a.jpg")};
+                          QStringLiteral("-update"), QStringLiteral("1"), QStringLiteral("/out/a.jpg")};
         QCOMPARE(MediaService::thumbnailArguments(QStringLiteral("/in/a.mov"), QStringLiteral("/out/a.jpg"), duration, image, middle),
                  expected);
     }
@@ -224,6 +224,18 @@ private Q_SLOTS:
         const MediaAsset asset = media.importAsset(movie, projectFolder(m_dir, QStringLiteral("short-picture")), false);
         QVERIFY(asset.duration > 1.9);
         QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
+    }
+
+    void thumbnailGoesWhereItIsAsked()
+    {
+        // Without care the image writer reads "%d" in the path as a frame number: "take1".
+        QTemporaryDir dir;
+        const QString root = projectFolder(dir, QStringLiteral("take%d"));
+        const QString sibling = projectFolder(dir, QStringLiteral("take1"));
+        const MediaAsset asset = service().importAsset(m_media.clip(), root, false);
+        QCOMPARE(asset.thumbnail, root + QStringLiteral("/Cache/") + json::uuidText(asset.id) + QStringLiteral(".jpg"));
+        QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
+        QCOMPARE(entries(sibling + QStringLiteral("/Cache")), QStringList());
     }
 
     void failedImportLeavesNothing_data()
