@@ -34,19 +34,25 @@ private:
 
 // Cuts a stream into lines at every carriage return or line feed, so a progress display that
 // rewrites one line gives one line per update and CR LF gives no empty line. UTF-8 is decoded
-// across chunk boundaries.
+// across chunk boundaries. A line that does not end is passed on in pieces of `outputKeep`
+// characters, so that it holds no more memory than the kept output.
 class LineSplitter
 {
 public:
     void feed(const QByteArray &bytes, const ProcessRunner::LineHandler &line)
     {
+        // What was pending holds no break: only the new text is searched.
+        qsizetype i = m_pending.size();
         m_pending += QString(m_decoder.decode(bytes));
         qsizetype start = 0;
-        for (qsizetype i = 0; i < m_pending.size(); ++i) {
+        for (; i < m_pending.size(); ++i) {
             const QChar c = m_pending.at(i);
             if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
                 if (i > start)
                     line(m_pending.mid(start, i - start));
+                start = i + 1;
+            } else if (i + 1 - start == ProcessRunner::outputKeep) {
+                line(m_pending.mid(start, i + 1 - start));
                 start = i + 1;
             }
         }

@@ -26,7 +26,8 @@ class ChildProcess;
 class ProcessRunner
 {
 public:
-    // Receives one line of a tool's output, without its line break; never an empty line.
+    // Receives one line of a tool's output, without its line break; never an empty line. A line
+    // longer than `outputKeep` characters arrives in pieces of that length.
     // Called on the thread that runs the tool.
     using LineHandler = std::function<void(const QString &line)>;
 

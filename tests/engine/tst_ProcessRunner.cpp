@@ -189,6 +189,17 @@ private Q_SLOTS:
         QCOMPARE(last.toUtf8(), all.mid(all.lastIndexOf('\n') + 1));
     }
 
+    void endlessLineArrivesInPieces()
+    {
+        // A tool that never ends its line must not make the runner hold all of it.
+        ProcessRunner runner;
+        QList<qsizetype> lengths;
+        runner.run(shell(), script(QStringLiteral("head -c 2500000 /dev/zero | tr '\\0' x; echo; echo end")), {},
+                   [&](const QString &line) { lengths.append(line.size()); });
+        QCOMPARE(lengths, QList<qsizetype>({ProcessRunner::outputKeep, ProcessRunner::outputKeep,
+                                            2'500'000 - 2 * ProcessRunner::outputKeep, 3}));
+    }
+
     void refusesWhatIsNotAnExecutableFile_data()
     {
         QTest::addColumn<QString>("path");
