@@ -4,6 +4,7 @@
 #include "model/FileError.h"
 #include "model/StudioError.h"
 #include "support/EnforcedPermissions.h"
+#include "support/FailureText.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -27,16 +28,6 @@ void makeFile(const QString &path)
 void touch(const QString &path, const QString &localTime)
 {
     QCOMPARE(QProcess::execute(QStringLiteral("touch"), {QStringLiteral("-d"), localTime, path}), 0);
-}
-
-QString refusal(const std::function<void()> &action)
-{
-    try {
-        action();
-    } catch (const StudioError &error) {
-        return error.message();
-    }
-    return {};
 }
 
 MediaAsset asset(const QString &name, ClipRole role, double duration = 10, bool isImage = false)
@@ -174,7 +165,7 @@ private slots:
         const QString path = folder.isEmpty() || folder.startsWith(QLatin1Char('/'))
             ? folder
             : temp.path() + QLatin1Char('/') + folder;
-        QCOMPARE(refusal([&] {
+        QCOMPARE(test::failureOf([&] {
                      Automation::sources(path, false, scratch.filePath(QStringLiteral("A/Proj")),
                                          QDateTime::currentDateTime());
                  }),
@@ -207,7 +198,7 @@ private slots:
         }
 
         // The source folder itself cannot be opened.
-        QCOMPARE(refusal([&] { Automation::sources(locked, false, project, QDateTime::currentDateTime()); }),
+        QCOMPARE(test::failureOf([&] { Automation::sources(locked, false, project, QDateTime::currentDateTime()); }),
                  QStringLiteral("Could not read the source folder."));
     }
 
@@ -334,7 +325,7 @@ private slots:
         project.settings.makeShort = makeShort;
         for (const auto &[role, isImage] : roles)
             project.assets << asset(QStringLiteral("clip"), role, isImage ? 0 : 10, isImage);
-        QCOMPARE(refusal([&] { Automation::validate(project); }), message);
+        QCOMPARE(test::failureOf([&] { Automation::validate(project); }), message);
     }
 };
 
