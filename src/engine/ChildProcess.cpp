@@ -64,7 +64,15 @@ struct ChildSetup
     rlim_t addressSpace; // 0: unchanged
     int outputFd;
     int errorFd;
-    int reportFd; // receives errno when the child cannot exec
+    int reportFd; // receives a LaunchReport when the child cannot exec
+};
+
+// What the child writes to the report pipe when it cannot exec; nothing when it can.
+struct LaunchReport
+{
+    enum Step : int { setup, workingDirectory, exec };
+    int step = setup;
+    int error = 0;
 };
 
 [[noreturn]] void childMain(const ChildSetup &setup)
@@ -90,32 +98,38 @@ struct ChildSetup
         ::setrlimit(RLIMIT_AS, &limit);
     }
 
-    int error = 0;
+    LaunchReport report;
+    int &error = report.error;
     const int nullFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     if (nullFd < 0 || !moveTo(nullFd, STDIN_FILENO) || !moveTo(setup.outputFd, STDOUT_FILENO)
         || !moveTo(setup.errorFd, STDERR_FILENO))
         error = errno;
     // Descriptors that some other part of the application opened without O_CLOEXEC stay with us.
     ::syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC);
-    if (error == 0 && setup.workingDirectory && ::chdir(setup.workingDirectory) != 0)
-        error = errno;
+    if (error == 0 && setup.workingDirectory) {
+        report.step = LaunchReport::workingDirectory;
+        if (::chdir(setup.workingDirectory) != 0)
+            error = errno;
+    }
     if (error == 0) {
+        report.step = LaunchReport::exec;
         ::execv(setup.program, setup.argv);
         error = errno;
     }
-    while (::write(setup.reportFd, &error, sizeof error) < 0 && errno == EINTR) {
+    while (::write(setup.reportFd, &report, sizeof report) < 0 && errno == EINTR) {
     }
     ::_exit(127);
 }
 
-int readReport(int fd)
+// An error of 0: the child reached exec.
+LaunchReport readReport(int fd)
 {
-    int error = 0;
+    LaunchReport report;
     ssize_t count;
     do {
-        count = ::read(fd, &error, sizeof error);
+        count = ::read(fd, &report, sizeof report);
     } while (count < 0 && errno == EINTR);
-    return count == sizeof error ? error : 0;
+    return count == sizeof report ? report : LaunchReport{};
 }
 
 int terminationStatus(int status)
@@ -169,8 +183,11 @@ ChildProcess::ChildProcess(const Launch &launch)
             closeFd(*fd);
         closeFd(m_wakeFd);
     };
-    auto fail = [&](int code) {
+    // A missing working folder is no fault of the program: the error names the folder.
+    auto fail = [&](int code, bool inWorkingDirectory = false) {
         closeAll();
+        if (inWorkingDirectory)
+            throw FileError(QStringLiteral("enter the folder"), launch.workingDirectory, systemReason(code));
         throw FileError(QStringLiteral("start"), launch.program, systemReason(code));
     };
 
@@ -198,12 +215,12 @@ ChildProcess::ChildProcess(const Launch &launch)
     closeFd(output[1]);
     closeFd(error[1]);
     closeFd(report[1]);
-    const int launchError = readReport(report[0]);
+    const LaunchReport launchReport = readReport(report[0]);
     closeFd(report[0]);
-    if (launchError != 0) {
+    if (launchReport.error != 0) {
         int status = 0;
         reap(pid, &status);
-        fail(launchError);
+        fail(launchReport.error, launchReport.step == LaunchReport::workingDirectory);
     }
 
     // Nobody else waits for this pid, so it stays ours until we reap it.

@@ -39,7 +39,8 @@ public:
 
     static constexpr std::chrono::milliseconds killDelay{2000};
 
-    // Starts the child. A failed launch (fork, exec, working directory) throws FileError.
+    // Starts the child. A failed launch throws FileError naming the working directory when that
+    // cannot be entered, otherwise the program.
     explicit ChildProcess(const Launch &launch);
     // A child that is still running (the waiting thread failed) is killed and reaped.
     ~ChildProcess();

@@ -2,6 +2,7 @@
 #include "engine/ProcessFailure.h"
 #include "engine/ProcessRunner.h"
 #include "model/CancellationError.h"
+#include "model/FileError.h"
 #include "model/StudioError.h"
 #include "support/FakeTools.h"
 #include "support/TestSupport.h"
@@ -216,6 +217,19 @@ private Q_SLOTS:
             QFAIL("the run started");
         } catch (const StudioError &error) {
             QCOMPARE(error.message(), QStringLiteral("Executable not found: ") + path + QStringLiteral(". Set its location in Settings."));
+        }
+    }
+
+    void missingWorkingFolderIsNamed()
+    {
+        ProcessRunner runner;
+        const QString folder = m_dir.filePath(QStringLiteral("no such folder"));
+        try {
+            runner.run(shell(), script(QStringLiteral("echo ran")), folder);
+            QFAIL("the run started");
+        } catch (const FileError &error) {
+            QCOMPARE(error.path(), folder);
+            QCOMPARE(error.message(), QStringLiteral("Could not enter the folder “%1”: No such file or directory.").arg(folder));
         }
     }
 
