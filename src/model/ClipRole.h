@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 
@@ -16,5 +17,10 @@ std::optional<ClipRole> clipRoleFromRawValue(const QString &raw);
 // The name the user sees; the outro is always shown as "End".
 QString displayName(ClipRole role);
 QList<ClipRole> allClipRoles();
+
+inline size_t qHash(ClipRole role, size_t seed = 0) noexcept
+{
+    return ::qHash(int(role), seed);
+}
 
 } // namespace kinoloom

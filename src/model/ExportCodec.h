@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 
@@ -17,5 +18,10 @@ QString shortTitle(ExportCodec codec);
 // The container's extension, without the dot.
 QString fileExtension(ExportCodec codec);
 QList<ExportCodec> allExportCodecs();
+
+inline size_t qHash(ExportCodec codec, size_t seed = 0) noexcept
+{
+    return ::qHash(int(codec), seed);
+}
 
 } // namespace kinoloom

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -22,5 +23,10 @@ std::optional<QSize> dimensions(ExportResolution resolution);
 // "Movie-<label>.mkv"; width and height are used only for `source`.
 QString fileName(ExportResolution resolution, int width, int height);
 QList<ExportResolution> allExportResolutions();
+
+inline size_t qHash(ExportResolution resolution, size_t seed = 0) noexcept
+{
+    return ::qHash(int(resolution), seed);
+}
 
 } // namespace kinoloom

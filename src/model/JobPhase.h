@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 
@@ -12,5 +13,10 @@ enum class JobPhase { idle, queued, running, cancelling, cancelled, failed, comp
 
 QString rawValue(JobPhase phase);
 std::optional<JobPhase> jobPhaseFromRawValue(const QString &raw);
+
+inline size_t qHash(JobPhase phase, size_t seed = 0) noexcept
+{
+    return ::qHash(int(phase), seed);
+}
 
 } // namespace kinoloom

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHashFunctions>
 #include <QList>
 #include <QString>
 
@@ -16,5 +17,10 @@ std::optional<Workspace> workspaceFromRawValue(const QString &raw);
 // Name of the icon shown beside the stage's title.
 QString symbol(Workspace workspace);
 QList<Workspace> allWorkspaces();
+
+inline size_t qHash(Workspace workspace, size_t seed = 0) noexcept
+{
+    return ::qHash(int(workspace), seed);
+}
 
 } // namespace kinoloom

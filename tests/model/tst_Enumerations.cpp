@@ -5,6 +5,8 @@
 #include "model/StudioError.h"
 #include "model/Workspace.h"
 
+#include <QHash>
+#include <QSet>
 #include <QTest>
 
 using namespace kinoloom;
@@ -180,6 +182,18 @@ private Q_SLOTS:
         QCOMPARE(allExportCodecs().size(), 5);
         QCOMPARE(allWorkspaces().first(), Workspace::media);
         QCOMPARE(allWorkspaces().last(), Workspace::publish);
+    }
+
+    void casesHashByValue()
+    {
+        QSet<ClipRole> roles{ClipRole::main, ClipRole::outro, ClipRole::main};
+        QCOMPARE(roles.size(), 2);
+        QVERIFY(roles.contains(ClipRole::outro));
+        QHash<ExportCodec, QString> extensions;
+        for (ExportCodec codec : allExportCodecs())
+            extensions.insert(codec, fileExtension(codec));
+        QCOMPARE(extensions.size(), 5);
+        QCOMPARE(extensions.value(ExportCodec::prores), "mov");
     }
 
     void studioErrorDescriptionIsTheSentence()
