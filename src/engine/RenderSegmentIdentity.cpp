@@ -2,6 +2,7 @@
 
 #include "engine/CanonicalJson.h"
 #include "engine/Fingerprint.h"
+#include "engine/pipeline/SegmentArguments.h"
 #include "model/Json.h"
 #include "model/MediaAsset.h"
 #include "model/ProcessingSettings.h"
@@ -25,8 +26,7 @@ RenderSegmentIdentity RenderSegmentIdentity::make(const MediaAsset &clip, const 
     identity.clipEnd = clip.clipEnd;
     identity.cropScale = clip.cropScale();
     identity.stillZoom = settings.stillZoom;
-    if (clip.role != ClipRole::outro)
-        identity.grade = settings.gradeToAll() ? ClipGrade::fromSettings(settings) : clip.grade.value_or(ClipGrade());
+    identity.grade = SegmentArguments::effectiveGrade(clip, settings);
     if (identity.grade) {
         ClipGrade &grade = *identity.grade;
         if (!stylish || grade.lutStrength == 0)
