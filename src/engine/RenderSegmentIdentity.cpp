@@ -26,6 +26,13 @@ RenderSegmentIdentity RenderSegmentIdentity::make(const MediaAsset &clip, const 
     identity.clipEnd = clip.clipEnd;
     identity.cropScale = clip.cropScale();
     identity.stillZoom = settings.stillZoom;
+    if (!clip.isImage && !tail && settings.fiveSecondClipCap()) {
+        // A tail segment and a still do not start from the edit range; elsewhere the cap shows in
+        // the duration unless it moves the start.
+        ProcessingSettings uncapped = settings;
+        uncapped.setFiveSecondClipCap(false);
+        identity.fiveSecondClipCap = clip.editRange(settings).start != clip.editRange(uncapped).start;
+    }
     identity.grade = SegmentArguments::effectiveGrade(clip, settings);
     if (identity.grade) {
         ClipGrade &grade = *identity.grade;
@@ -54,6 +61,8 @@ QJsonObject RenderSegmentIdentity::toJson() const
     json::putOptionalDouble(object, QStringLiteral("clipEnd"), clipEnd);
     json::putDouble(object, QStringLiteral("cropScale"), cropScale);
     object.insert(QStringLiteral("stillZoom"), stillZoom);
+    if (fiveSecondClipCap)
+        object.insert(QStringLiteral("fiveSecondClipCap"), true);
     if (grade)
         json::putObject(object, QStringLiteral("grade"), [this] { return grade->toJson(); });
     object.insert(QStringLiteral("lutContent"), lutContent);

@@ -33,6 +33,10 @@ struct RenderSegmentIdentity
     std::optional<double> clipEnd;
     double cropScale = 1;
     bool stillZoom = false;
+    // True only where the five-second cap moves the segment's start: a preview takes five
+    // seconds of a long clip with the cap on or off, from different places. Left out of the JSON
+    // when false, so the keys of every other segment stay as they were.
+    bool fiveSecondClipCap = false;
     std::optional<ClipGrade> grade;
     QString lutContent;
 

@@ -294,6 +294,30 @@ private slots:
         QCOMPARE(RenderSegmentIdentity::make(clip, settings, 1920, 1080, 5, false, true).key(), identity.key());
     }
 
+    // A preview takes five seconds of a long clip whether the cap is on or off, but from one
+    // second in when it is on: the two must not share a cache entry.
+    void fiveSecondCapCountsWhereItMovesTheStart()
+    {
+        Fixture fixture;
+        MediaAsset clip = fixture.clip(); // 12 s, no selection
+        ProcessingSettings off;
+        ProcessingSettings on;
+        on.setFiveSecondClipCap(true);
+        const auto key = [&](const ProcessingSettings &settings, bool tail) {
+            return RenderSegmentIdentity::make(clip, settings, 1920, 1080, 5, tail, true).key();
+        };
+        QVERIFY(key(on, false) != key(off, false));
+        QVERIFY(RenderSegmentIdentity::make(clip, on, 1920, 1080, 5, false, true).toJson().value(
+                    QStringLiteral("fiveSecondClipCap")).toBool());
+        // A tail segment ends at the end of the selection either way.
+        QCOMPARE(key(on, true), key(off, true));
+        // A selection of six seconds is cut at its end only, which the duration shows.
+        clip.clipEnd = 6.0;
+        QCOMPARE(key(on, false), key(off, false));
+        QVERIFY(!RenderSegmentIdentity::make(clip, on, 1920, 1080, 5, false, true).toJson().contains(
+            QStringLiteral("fiveSecondClipCap")));
+    }
+
     void preparationKey()
     {
         Fixture fixture;
