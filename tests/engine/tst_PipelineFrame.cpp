@@ -255,6 +255,9 @@ private slots:
         QCOMPARE(QFileInfo(inProject).absolutePath(), root + QStringLiteral("/.KinoloomRender"));
         QVERIFY(isUuidFolderName(QFileInfo(inProject).fileName()));
         QVERIFY(QFileInfo(inProject).isDir());
+        // An empty output path is no output path.
+        QCOMPARE(QFileInfo(Pipeline::renderJobFolder(root, QString())).absolutePath(),
+                 root + QStringLiteral("/.KinoloomRender"));
 
         const QString film = temp.filePath(QStringLiteral("Films/New/Trip.mp4"));
         const QString beside = Pipeline::renderJobFolder(root, film);

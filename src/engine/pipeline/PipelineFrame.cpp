@@ -104,7 +104,9 @@ QString Pipeline::jobFolder(const QString &root)
 
 QString Pipeline::renderJobFolder(const QString &root, const std::optional<QString> &destination)
 {
-    const QString base = destination ? QFileInfo(*destination).absolutePath() : root;
+    // An empty output path means none; taken as a file name it would put the folder wherever
+    // the program happens to run.
+    const QString base = destination && !destination->isEmpty() ? QFileInfo(*destination).absolutePath() : root;
     const QString folder =
         QDir(base).filePath(QStringLiteral(".KinoloomRender/") + json::uuidText(QUuid::createUuid()));
     makeFolder(folder);
