@@ -1,3 +1,13 @@
+# Globbed sources reach the build at the next configure, but moc's code generator does not
+# notice a header that joined the target later and leaves its Q_OBJECT unresolved. Writing the
+# source list to a file that the generator depends on makes it run again whenever the list changes.
+function(kinoloom_autogen_follows_sources target)
+  get_target_property(sources ${target} SOURCES)
+  set(list_file ${CMAKE_CURRENT_BINARY_DIR}/${target}.sources)
+  file(CONFIGURE OUTPUT ${list_file} CONTENT "${sources}")
+  set_property(TARGET ${target} APPEND PROPERTY AUTOGEN_TARGET_DEPENDS ${list_file})
+endfunction()
+
 # One library per layer. Sources are collected from the layer's folder so that
 # adding a unit means adding its .h/.cpp pair and nothing else.
 function(kinoloom_library name)
@@ -17,6 +27,7 @@ function(kinoloom_library name)
     add_library(${name} STATIC ${sources})
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_link_libraries(${name} PUBLIC ${ARG_LINK})
+    kinoloom_autogen_follows_sources(${name})
   else()
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)
