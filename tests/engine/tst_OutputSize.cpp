@@ -1,6 +1,7 @@
 #include "engine/DiskSpaceCheck.h"
 #include "engine/Volumes.h"
 #include "engine/pipeline/Pipeline.h"
+#include "model/StudioProject.h"
 
 #include <QtTest>
 
@@ -14,6 +15,24 @@ MediaAsset clip(int width, int height, bool image = false, double cropScale = 1,
                                           width, height, 30, true, image);
     asset.setCropScale(cropScale);
     return asset;
+}
+
+MediaAsset withRole(MediaAsset asset, ClipRole role)
+{
+    asset.role = role;
+    return asset;
+}
+
+constexpr qint64 margin = 2147483648LL;
+
+qint64 filmBytes(int width, int height, int fps, double lossless, double output)
+{
+    return Pipeline::estimatedRenderBytes(width, height, fps, lossless, output, 150000000, 1);
+}
+
+qint64 shortBytes(int fps, double length)
+{
+    return Pipeline::estimatedRenderBytes(1080, 1920, fps, length, length, 100000000, 1);
 }
 
 } // namespace
@@ -38,6 +57,10 @@ private slots:
     void mountPointHolding();
     void mountInfoIsDecoded();
     void freeBytesOfFolderNotYetMade();
+    void diskSpaceCheck_data();
+    void diskSpaceCheck();
+    void diskSpaceCheckTargetFolder();
+    void diskSpaceCheckNeedsClips();
 };
 
 void OutputSizeTest::exportSize_data()
@@ -268,6 +291,118 @@ void OutputSizeTest::freeBytesOfFolderNotYetMade()
     const std::optional<qint64> free = volumes::freeBytes(dir.filePath(QStringLiteral("not/yet/made")));
     QVERIFY(free.has_value());
     QVERIFY(*free > 0);
+}
+
+void OutputSizeTest::diskSpaceCheck_data()
+{
+    QTest::addColumn<StudioProject>("project");
+    QTest::addColumn<bool>("preview");
+    QTest::addColumn<qint64>("required");
+
+    const MediaAsset main60 = clip(1920, 1080, false, 1, 60);
+    const MediaAsset hook10 = withRole(clip(1920, 1080, false, 1, 10), ClipRole::hook);
+
+    StudioProject plain;
+    plain.settings.exportResolution = ExportResolution::p1080;
+    plain.assets = {main60};
+    QTest::newRow("film without hooks") << plain << false << filmBytes(1920, 1080, 30, 60, 60);
+
+    StudioProject hooked = plain;
+    hooked.assets = {hook10, main60, hook10, hook10};
+    // Hooks: 1.5 + 1.5 + 3.5 = 6.5; overlap min(3.25, 30, 2) = 2.
+    QTest::newRow("three opening hooks") << hooked << false << filmBytes(1920, 1080, 30, 66.5, 64.5);
+
+    StudioProject noOpening = hooked;
+    noOpening.settings.includeHooks = false;
+    QTest::newRow("hooks not opening the film") << noOpening << false << filmBytes(1920, 1080, 30, 60, 60);
+
+    StudioProject shortHook = plain;
+    shortHook.assets = {withRole(clip(1920, 1080, false, 1, 0.5), ClipRole::hook), main60};
+    shortHook.settings.fps = 25;
+    // 0.5 s rounds up to 13 frames at 25 fps; overlap half of that.
+    QTest::newRow("hook shorter than its cap") << shortHook << false << filmBytes(1920, 1080, 25, 60.52, 60.26);
+
+    StudioProject noFps = hooked;
+    noFps.settings.fps = 0;
+    QTest::newRow("fps 0 leaves the margin") << noFps << false << margin;
+
+    StudioProject withShort = hooked;
+    withShort.settings.makeShort = true;
+    QTest::newRow("film and Short") << withShort << false
+                                    << filmBytes(1920, 1080, 30, 66.5, 64.5) + shortBytes(30, 30.0);
+
+    StudioProject shortNoFps = withShort;
+    shortNoFps.settings.fps = 0;
+    QTest::newRow("Short is not snapped") << shortNoFps << false << margin + shortBytes(0, 30.0);
+
+    StudioProject cappedShort = withShort;
+    cappedShort.settings.setFiveSecondClipCap(true);
+    cappedShort.settings.includeHooks = false;
+    QTest::newRow("Short with the five-second cap") << cappedShort << false
+                                                    << filmBytes(1920, 1080, 30, 5, 5) + shortBytes(30, 15.0);
+
+    StudioProject stills = plain;
+    stills.assets = {withRole(clip(1920, 1080, true), ClipRole::hook), main60};
+    stills.settings.makeShort = true;
+    stills.settings.includeHooks = false;
+    QTest::newRow("still hook in a Short lasts 59 s") << stills << false
+                                                       << filmBytes(1920, 1080, 30, 60, 60) + shortBytes(30, 59.0);
+
+    StudioProject preview = withShort;
+    preview.assets = {main60, clip(1920, 1080, false, 1, 60), hook10};
+    QTest::newRow("preview: first clip, five seconds, no Short") << preview << true
+                                                                 << filmBytes(1920, 1080, 30, 5, 5);
+
+    StudioProject workingSize = plain;
+    workingSize.settings.exportResolution = ExportResolution::p2160;
+    QTest::newRow("film at the working size") << workingSize << false << filmBytes(1920, 1080, 30, 60, 60);
+    QTest::newRow("preview at the export size") << workingSize << true << filmBytes(3840, 2160, 30, 5, 5);
+}
+
+void OutputSizeTest::diskSpaceCheck()
+{
+    QFETCH(StudioProject, project);
+    QFETCH(bool, preview);
+    QFETCH(qint64, required);
+    QTemporaryDir root;
+    const std::optional<DiskSpaceCheck> check = Pipeline::diskSpaceCheck(project, root.path(), preview);
+    QVERIFY(check.has_value());
+    QCOMPARE(check->requiredBytes, required);
+    QVERIFY(check->availableBytes > 0);
+}
+
+void OutputSizeTest::diskSpaceCheckTargetFolder()
+{
+    QTemporaryDir root;
+    QTemporaryDir elsewhere;
+    StudioProject project;
+    project.assets = {clip(1920, 1080, false, 1, 60)};
+    project.settings.finalOutputPath = elsewhere.filePath(QStringLiteral("Out/Film.mp4"));
+
+    const std::optional<QStringList> mounts = volumes::mountPoints();
+    QVERIFY(mounts.has_value());
+    std::optional<DiskSpaceCheck> check = Pipeline::diskSpaceCheck(project, root.path(), false);
+    QVERIFY(check.has_value());
+    // The folder of the final output does not exist yet: measured where it will be made.
+    const QString outFolder = elsewhere.filePath(QStringLiteral("Out"));
+    QCOMPARE(check->diskPath, volumes::mountPointHolding(outFolder, *mounts));
+    const QString label = volumes::volumeName(outFolder);
+    QCOMPARE(check->diskName, label.isEmpty() ? outFolder : label);
+
+    // The preview and a run with a Short work in the project folder.
+    check = Pipeline::diskSpaceCheck(project, root.path(), true);
+    QCOMPARE(check->diskName, label.isEmpty() ? root.path() : label);
+    project.settings.makeShort = true;
+    check = Pipeline::diskSpaceCheck(project, root.path(), false);
+    QCOMPARE(check->diskName, label.isEmpty() ? root.path() : label);
+}
+
+void OutputSizeTest::diskSpaceCheckNeedsClips()
+{
+    QTemporaryDir root;
+    StudioProject project;
+    project.assets = {withRole(clip(1920, 1080), ClipRole::hook), withRole(clip(1920, 1080), ClipRole::excluded)};
+    QVERIFY(!Pipeline::diskSpaceCheck(project, root.path(), false).has_value());
 }
 
 QTEST_GUILESS_MAIN(OutputSizeTest)

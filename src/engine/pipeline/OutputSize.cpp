@@ -1,6 +1,7 @@
 #include "engine/pipeline/Pipeline.h"
 
 #include "engine/Volumes.h"
+#include "model/StudioProject.h"
 #include "engine/pipeline/FrameSnap.h"
 
 #include <QFileInfo>
@@ -20,6 +21,13 @@ int evenAtLeastTwo(double value)
     const qint64 truncated = qint64(value);
     const qint64 even = truncated / 2 * 2;
     return int(std::max<qint64>(even, 2));
+}
+
+qint64 saturatingAdd(qint64 a, qint64 b)
+{
+    if (b > 0 && a > std::numeric_limits<qint64>::max() - b)
+        return std::numeric_limits<qint64>::max();
+    return a + b;
 }
 
 } // namespace
@@ -78,6 +86,77 @@ qint64 Pipeline::estimatedRenderBytes(int width, int height, int fps, double dur
     if (!(bytes < byteEstimateCap))
         return qint64(byteEstimateCap);
     return qint64(bytes);
+}
+
+std::optional<DiskSpaceCheck> Pipeline::diskSpaceCheck(const StudioProject &project, const QString &root,
+                                                       bool preview)
+{
+    const ProcessingSettings &settings = project.settings;
+    const int fps = settings.fps;
+
+    QString target = root;
+    if (!preview && !settings.makeShort && settings.finalOutputPath && !settings.finalOutputPath->isEmpty())
+        target = QFileInfo(*settings.finalOutputPath).absolutePath();
+
+    const std::optional<qint64> available = volumes::freeBytes(target);
+    if (!available)
+        return std::nullopt;
+    QString diskName = volumes::volumeName(target);
+    if (diskName.isEmpty())
+        diskName = target;
+    std::optional<QString> diskPath;
+    if (const std::optional<QStringList> mounts = volumes::mountPoints())
+        diskPath = volumes::mountPointHolding(QFileInfo(target).absoluteFilePath(), *mounts);
+
+    QList<MediaAsset> clips = project.sequence();
+    if (clips.isEmpty())
+        return std::nullopt;
+    if (preview)
+        clips = {clips.first()};
+
+    QList<MediaAsset> hooks;
+    for (const MediaAsset &asset : project.assets) {
+        if (asset.role == ClipRole::hook)
+            hooks.append(asset);
+    }
+    const QList<MediaAsset> openingHooks = !preview && settings.includeHooks ? hooks : QList<MediaAsset>();
+
+    const QList<MediaAsset> all = clips + openingHooks;
+    const QSize exportFrame = exportSize(settings.selectedExportResolution(), all, settings);
+    const QSize frame = preview ? exportFrame : workingSize(all, settings, exportFrame.width(), exportFrame.height());
+
+    double base = 0;
+    for (const MediaAsset &clip : clips) {
+        const double length = clipDuration(clip, settings);
+        base += snapToFrame(preview ? std::min(length, 5.0) : length, fps);
+    }
+    double hookLength = 0;
+    for (qsizetype j = 0; j < openingHooks.size(); ++j) {
+        const double cap = j == openingHooks.size() - 1 ? 3.5 : 1.5;
+        const MediaAsset &hook = openingHooks[j];
+        hookLength += snapToFrame(hook.isImage ? cap : std::min(cap, hook.duration), fps);
+    }
+    const double overlap = openingHooks.isEmpty() ? 0.0 : std::min({0.5 * hookLength, 0.5 * base, 2.0});
+    const double outputLength = base + std::max(hookLength - overlap, 0.0);
+    const double losslessLength = base + hookLength;
+
+    qint64 required = estimatedRenderBytes(frame.width(), frame.height(), fps, losslessLength, outputLength,
+                                           150000000, 1);
+
+    if (!preview && settings.makeShort && !hooks.isEmpty()) {
+        const double share = 59.0 / double(hooks.size());
+        double shortLength = 0;
+        for (const MediaAsset &hook : hooks) {
+            double length = std::min(hook.isImage ? 59.0 : hook.duration, share);
+            if (settings.fiveSecondClipCap())
+                length = std::min(length, 5.0);
+            shortLength += length;
+        }
+        required = saturatingAdd(required, estimatedRenderBytes(1080, 1920, fps, shortLength, shortLength,
+                                                                100000000, 1));
+    }
+
+    return DiskSpaceCheck{required, *available, diskName, diskPath};
 }
 
 } // namespace kinoloom

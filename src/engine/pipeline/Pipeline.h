@@ -7,6 +7,7 @@
 // All members block until done and throw ProcessFailure, CancellationError, StudioError or
 // FileError. The callbacks may be called from any thread.
 
+#include "engine/DiskSpaceCheck.h"
 #include "engine/pipeline/MainVideoCodec.h"
 #include "model/ExportResolution.h"
 #include "model/MediaAsset.h"
@@ -148,6 +149,10 @@ struct Pipeline
     // per second and a fixed 2 GiB margin; at most 2^62.
     static qint64 estimatedRenderBytes(int width, int height, int fps, double duration, double outputDuration,
                                        qint64 bitrate, int losslessCopies);
+    // Whether the disk that receives the film (or the preview) has room for it, the Short
+    // included; none when the free space cannot be read or the sequence is empty.
+    static std::optional<DiskSpaceCheck> diskSpaceCheck(const StudioProject &project, const QString &root,
+                                                        bool preview);
 
     // Writes the title card as a transparent PNG of `width` × `height`. Needs a QGuiApplication.
     static void drawTitles(const ProcessingSettings &settings, const QString &destination, int width, int height,
