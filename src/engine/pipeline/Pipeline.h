@@ -9,6 +9,7 @@
 
 #include "engine/DiskSpaceCheck.h"
 #include "engine/pipeline/MainVideoCodec.h"
+#include "model/ExportRecord.h"
 #include "model/ExportResolution.h"
 #include "model/MediaAsset.h"
 #include "model/ProcessingSettings.h"
@@ -166,6 +167,19 @@ struct Pipeline
     // Eight moments of a finished movie to take thumbnail candidates from; two of them show the
     // title card when there is one.
     static QList<double> thumbnailTimes(double total, double titleOffset, bool showingTitle);
+
+    // Renders the film (neither flag), the vertical Short or the five-second preview from the
+    // project's clips: segments, hook opening, titles, music, encode and, but for the preview,
+    // eight thumbnail candidates. `testSize` replaces both the output and the working size.
+    ExportRecord render(const StudioProject &project, const QString &root, bool isShort, bool preview,
+                        std::optional<QSize> testSize = std::nullopt) const;
+    // Writes "<directory>/<name>.txt", a concat-demuxer list of `segments`, atomically.
+    static QString concatList(const QStringList &segments, const QString &directory, const QString &name);
+    // The input arguments that read a concat list.
+    static QStringList concatInput(const QString &list);
+    // Throws "The rendered movie produced no usable output." unless `path` is a non-empty file
+    // in which ffprobe finds a video stream and a positive duration.
+    void requireUsableMovie(const QString &path) const;
 };
 
 } // namespace kinoloom

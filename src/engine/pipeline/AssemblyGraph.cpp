@@ -1,0 +1,48 @@
+#include "engine/pipeline/AssemblyGraph.h"
+
+#include "engine/FFmpegText.h"
+
+namespace kinoloom {
+
+QString AssemblyGraph::text() const
+{
+    const auto number = [](double value) { return ffmpegNumber(value); };
+    const auto integer = [](qint64 value) { return ffmpegInteger(value); };
+
+    QString graph;
+    QString picture = QStringLiteral("[0:v]");
+    QString sound = QStringLiteral("[0:a]");
+    if (hookOpening) {
+        graph += QStringLiteral("[0:v]settb=AVTB,setpts=PTS-STARTPTS[v0];[1:v]settb=AVTB,setpts=PTS-STARTPTS[v1];"
+                                "[v0][v1]xfade=transition=fadeblack:duration=")
+            + number(crossfade) + QStringLiteral(":offset=") + number(offset)
+            + QStringLiteral("[sequence];[0:a]asetpts=PTS-STARTPTS[a0];[1:a]asetpts=PTS-STARTPTS[a1];"
+                             "[a0][a1]acrossfade=d=")
+            + number(crossfade) + QStringLiteral("[sequenceAudio];");
+        picture = QStringLiteral("[sequence]");
+        sound = QStringLiteral("[sequenceAudio]");
+    }
+
+    const QString titleFade = fadeTitles
+        ? QStringLiteral("fade=t=in:st=") + number(offset + 3) + QStringLiteral(":d=1:alpha=1,fade=t=out:st=")
+            + number(offset + 9) + QStringLiteral(":d=1:alpha=1")
+        : QStringLiteral("null");
+    const QString fadeOut = QStringLiteral("afade=t=out:st=") + number(fadeOutStart) + QStringLiteral(":d=")
+        + number(fade) + QLatin1Char(',');
+    const QString fadeIn = QStringLiteral("afade=t=in:d=") + number(fade) + QLatin1Char(',');
+
+    graph += QLatin1Char('[') + integer(titlesInput) + QStringLiteral(":v]format=rgba,") + titleFade
+        + QStringLiteral("[titles];") + picture + QStringLiteral("scale=") + integer(width) + QLatin1Char(':')
+        + integer(height) + QStringLiteral(":flags=lanczos[base];[base][titles]overlay=shortest=1:format=auto");
+    if (!pictureTail.isEmpty())
+        graph += QLatin1Char(',') + pictureTail;
+    graph += QStringLiteral("[v];[") + integer(musicInput) + QStringLiteral(":a]atrim=duration=")
+        + number(audioLength) + QStringLiteral(",asetpts=PTS-STARTPTS,") + fadeIn + fadeOut
+        + QStringLiteral("apad[music];");
+    graph += sound + QStringLiteral("atrim=duration=") + number(audioLength) + QStringLiteral(",asetpts=PTS-STARTPTS,")
+        + (fadeInSource ? fadeIn : QString()) + fadeOut + QStringLiteral("volume=") + number(volume)
+        + QStringLiteral(",apad[source];[music][source]amix=inputs=2:normalize=0,aresample=48000[a]");
+    return graph;
+}
+
+} // namespace kinoloom

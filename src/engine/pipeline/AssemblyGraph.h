@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+namespace kinoloom {
+
+// The filter graph that finishes an output: the optional hook opening dissolving into the film,
+// the picture scaled to the output frame under the title card, and the music mixed with the
+// clips' own sound, both faded.
+struct AssemblyGraph
+{
+    bool hookOpening = false; // inputs 0 (hooks) and 1 (film) instead of 0 (film)
+    double crossfade = 0;
+    double offset = 0;
+    int musicInput = 1;
+    int titlesInput = 2;
+    int width = 0;
+    int height = 0;
+    double audioLength = 0;
+    double fade = 0;
+    double fadeOutStart = 0;
+    bool fadeTitles = true;   // a Short shows its card throughout
+    bool fadeInSource = false; // the film opens with an intro
+    double volume = 1;        // of the clips' own sound
+    QString pictureTail;      // filters after the overlay, e.g. an upload to the hardware encoder
+
+    bool operator==(const AssemblyGraph &) const = default;
+
+    QString text() const;
+};
+
+} // namespace kinoloom
