@@ -1,0 +1,282 @@
+#include "engine/pipeline/Pipeline.h"
+
+#include "engine/FFmpegText.h"
+#include "engine/ProcessRunner.h"
+#include "engine/pipeline/AssemblyGraph.h"
+#include "engine/pipeline/AssemblyTimeline.h"
+#include "engine/pipeline/HardwareEncoder.h"
+#include "model/FileError.h"
+#include "model/Json.h"
+#include "model/StudioError.h"
+#include "model/StudioProject.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <algorithm>
+#include <cmath>
+
+namespace kinoloom {
+
+namespace {
+
+using Output = AssemblyTimeline::Output;
+
+QString newUuidText()
+{
+    return json::uuidText(QUuid::createUuid());
+}
+
+void makeFolder(const QString &path)
+{
+    if (!QDir().mkpath(path))
+        throw FileError(QStringLiteral("create the folder"), path, QString());
+}
+
+// Removes the render job folder when the render completed; keeps it (and the segments a resumed
+// render can reuse) after a failure or a cancellation.
+class JobFolderCleanup
+{
+public:
+    explicit JobFolderCleanup(QString folder) : m_folder(std::move(folder)) {}
+    ~JobFolderCleanup()
+    {
+        if (m_completed)
+            QDir(m_folder).removeRecursively();
+    }
+    JobFolderCleanup(const JobFolderCleanup &) = delete;
+    JobFolderCleanup &operator=(const JobFolderCleanup &) = delete;
+
+    void complete() { m_completed = true; }
+
+private:
+    QString m_folder;
+    bool m_completed = false;
+};
+
+double clampedFraction(double p)
+{
+    return std::isnan(p) ? 0.0 : std::clamp(p, 0.0, 1.0);
+}
+
+QString movieName(const ProcessingSettings &settings, Output output, const QSize &frame)
+{
+    if (output == Output::vertical)
+        return QStringLiteral("Short.mp4");
+    if (output == Output::preview)
+        return QStringLiteral("Preview.mp4");
+    const ExportResolution resolution = settings.selectedExportResolution();
+    const QString label = resolution == ExportResolution::source
+        ? ffmpegInteger(frame.width()) + QLatin1Char('x') + ffmpegInteger(frame.height())
+        : shortTitle(resolution);
+    return QStringLiteral("Movie-") + label + QLatin1Char('.') + fileExtension(settings.selectedExportCodec());
+}
+
+void moveFile(const QString &from, const QString &to)
+{
+    QFile file(from);
+    if (!file.rename(to))
+        throw FileError(QStringLiteral("move"), from, file.errorString());
+}
+
+} // namespace
+
+ExportRecord Pipeline::render(const StudioProject &project, const QString &root, bool isShort, bool preview,
+                              std::optional<QSize> testSize) const
+{
+    project.validate();
+    runner->checkCancellation();
+    overallUpdate(0);
+
+    const ProcessingSettings &settings = project.settings;
+    const int fps = settings.fps;
+    const Output output = preview ? Output::preview : isShort ? Output::vertical : Output::film;
+
+    QList<MediaAsset> hooks;
+    for (const MediaAsset &asset : project.assets) {
+        if (asset.role == ClipRole::hook)
+            hooks.append(asset);
+    }
+    QList<MediaAsset> clips = isShort ? hooks : project.sequence();
+    if (clips.isEmpty()) {
+        throw StudioError(isShort ? QStringLiteral("Assign at least one hook to create a Short.")
+                                  : QStringLiteral("Add at least one main or intro clip to the sequence."));
+    }
+
+    // A film with a final output path is encoded inside its render job folder, on the same
+    // volume, and renamed onto the path only once it is complete: a failed or cancelled export
+    // never leaves a partial movie there.
+    std::optional<QString> finalPath;
+    if (output == Output::film && settings.finalOutputPath && !settings.finalOutputPath->isEmpty()) {
+        finalPath = QDir::cleanPath(QFileInfo(*settings.finalOutputPath).absoluteFilePath());
+        if (QFileInfo::exists(*finalPath) || QFileInfo(*finalPath).isSymLink())
+            throw StudioError(QStringLiteral("Final output already exists. Choose a different path."));
+        makeFolder(QFileInfo(*finalPath).absolutePath());
+    }
+
+    const QString job = renderJobFolder(root, finalPath);
+    JobFolderCleanup cleanup(job);
+    const QString cache = cacheRoot(root);
+
+    QList<MediaAsset> openingHooks;
+    if (output == Output::preview)
+        clips = {clips.first()};
+    else if (output == Output::film && settings.includeHooks)
+        openingHooks = hooks;
+    const bool hookOpening = !openingHooks.isEmpty();
+
+    QSize frame;
+    QSize working;
+    if (testSize) {
+        frame = working = *testSize;
+    } else if (output == Output::vertical) {
+        frame = working = QSize(1080, 1920);
+    } else {
+        const QList<MediaAsset> all = clips + openingHooks;
+        frame = exportSize(settings.selectedExportResolution(), all, settings);
+        working = output == Output::film ? workingSize(all, settings, frame.width(), frame.height()) : frame;
+    }
+
+    const double shortLength = AssemblyTimeline::shortHookLength(hooks, settings);
+    const QList<double> clipLengths = AssemblyTimeline::clipLengths(clips, settings, output, shortLength);
+    const QList<double> hookLengths = AssemblyTimeline::openingHookLengths(openingHooks, fps);
+    const AssemblyTimeline timeline = AssemblyTimeline::make(
+        clipLengths, hookLengths, fps, output == Output::film && clips.last().role == ClipRole::outro);
+
+    double progressTotal = timeline.base + timeline.hooks;
+    progressTotal = std::max(progressTotal, 1.0);
+    double done = 0;
+    const auto segmentProgress = [this, progressTotal](double start, double length) {
+        const double from = start / progressTotal * 0.7;
+        const double share = length / progressTotal * 0.7;
+        return std::function<void(double)>(
+            [this, from, share](double p) { overallUpdate(from + share * clampedFraction(p)); });
+    };
+
+    QStringList clipSegments;
+    for (qsizetype i = 0; i < clips.size(); ++i) {
+        clipSegments.append(renderSegment(clips[i], settings, job, cache, int(i), working.width(), working.height(),
+                                          clipLengths[i], isShort, !isShort, segmentProgress(done, clipLengths[i])));
+        done += clipLengths[i];
+    }
+    const QString baseList = concatList(clipSegments, job, QStringLiteral("base"));
+
+    QString hooksList;
+    if (hookOpening) {
+        QStringList hookSegments;
+        for (qsizetype j = 0; j < openingHooks.size(); ++j) {
+            hookSegments.append(renderSegment(openingHooks[j], settings, job, cache, int(clips.size() + j),
+                                              working.width(), working.height(), hookLengths[j], true, true,
+                                              segmentProgress(done, hookLengths[j])));
+            done += hookLengths[j];
+        }
+        hooksList = concatList(hookSegments, job, QStringLiteral("hooks"));
+    }
+
+    QStringList arguments;
+    if (hookOpening)
+        arguments += concatInput(hooksList);
+    arguments += concatInput(baseList);
+    const int musicInput = hookOpening ? 2 : 1;
+    if (!settings.music.isEmpty()) {
+        arguments += {QStringLiteral("-stream_loop"), QStringLiteral("-1"), QStringLiteral("-i"), settings.music};
+    } else {
+        arguments += {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                      QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000")};
+    }
+    const QString titles = QDir(job).filePath(QStringLiteral("titles.png"));
+    drawTitles(settings, titles, frame.width(), frame.height(), isShort);
+    arguments += {QStringLiteral("-loop"), QStringLiteral("1"), QStringLiteral("-framerate"), ffmpegInteger(fps),
+                  QStringLiteral("-i"), titles};
+
+    QStringList encoder;
+    QStringList audio;
+    if (output == Output::film) {
+        const MainVideoCodec codec = mainVideoCodec(settings);
+        encoder = codec.videoArguments;
+        audio = {QStringLiteral("-c:a"), codec.audioCodec};
+        if (!codec.lossless)
+            audio += {QStringLiteral("-b:a"), QStringLiteral("384k")};
+    } else {
+        encoder = videoCodec(settings, isShort, QStringLiteral("100M"));
+        audio = {QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"), QStringLiteral("320k")};
+    }
+
+    AssemblyGraph graph;
+    graph.hookOpening = hookOpening;
+    graph.crossfade = timeline.crossfade;
+    graph.offset = timeline.offset;
+    graph.musicInput = musicInput;
+    graph.titlesInput = musicInput + 1;
+    graph.width = frame.width();
+    graph.height = frame.height();
+    graph.audioLength = timeline.audioLength;
+    graph.fade = timeline.fade;
+    graph.fadeOutStart = timeline.fadeOutStart;
+    graph.fadeTitles = output != Output::vertical;
+    graph.fadeInSource = output == Output::film && clips.first().role == ClipRole::intro;
+    graph.volume = output == Output::vertical ? 0.0 : settings.audioPercent / 100.0;
+    if (hardwareEncoder::needsUpload(encoder))
+        graph.pictureTail = hardwareEncoder::uploadFilter();
+
+    const QString name = finalPath ? QFileInfo(*finalPath).fileName() : movieName(settings, output, frame);
+    const QString movie = QDir(job).filePath(name);
+    arguments += {QStringLiteral("-filter_complex"), graph.text(), QStringLiteral("-map"), QStringLiteral("[v]"),
+                  QStringLiteral("-map"), QStringLiteral("[a]"), QStringLiteral("-t"), ffmpegNumber(timeline.total)};
+    arguments += encoder;
+    arguments += audio;
+    arguments.append(movie);
+
+    const double encodeEnd = output == Output::preview ? 0.99 : 0.96;
+    ffmpeg(arguments, job,
+           output == Output::preview ? QStringLiteral("Rendering preview") : QStringLiteral("Compositing and encoding film"),
+           timeline.total, [this, encodeEnd](double p) { overallUpdate(0.7 + (encodeEnd - 0.7) * p); });
+    overallUpdate(encodeEnd);
+
+    requireUsableMovie(movie);
+    runner->checkCancellation();
+
+    QStringList thumbnails;
+    if (output != Output::preview) {
+        const QList<double> times = thumbnailTimes(timeline.total, timeline.offset,
+                                                   !settings.title.isEmpty() || !settings.subtitle.isEmpty());
+        for (int n = 1; n <= times.size(); ++n) {
+            const QString thumbnail = QDir(job).filePath(QStringLiteral("Thumbnail-%1.jpg").arg(n));
+            runner->runFFmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                               QStringLiteral("-y"), QStringLiteral("-ss"), ffmpegNumber(times[n - 1]),
+                               QStringLiteral("-i"), movie, QStringLiteral("-vf"), QStringLiteral("scale=1280:-2"),
+                               QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-q:v"),
+                               QStringLiteral("3"), thumbnail},
+                              [](const QString &) {});
+            thumbnails.append(thumbnail);
+            overallUpdate(0.96 + 0.03 * n / 8);
+        }
+    }
+
+    const QString exportFolder = finalPath
+        ? QFileInfo(*finalPath).absolutePath() + QLatin1Char('/') + QFileInfo(*finalPath).completeBaseName()
+            + QStringLiteral("-thumbnails-") + newUuidText()
+        : QDir(root).filePath(QStringLiteral("Exports/") + newUuidText());
+    makeFolder(exportFolder);
+    QStringList delivered;
+    for (const QString &thumbnail : thumbnails) {
+        const QString destination = QDir(exportFolder).filePath(QFileInfo(thumbnail).fileName());
+        moveFile(thumbnail, destination);
+        delivered.append(destination);
+    }
+    // The movie goes last: once it stands at its final path the render is complete.
+    const QString moviePath = finalPath ? *finalPath : QDir(exportFolder).filePath(name);
+    if (finalPath && (QFileInfo::exists(moviePath) || QFileInfo(moviePath).isSymLink()))
+        throw StudioError(QStringLiteral("Final output already exists. Choose a different path."));
+    moveFile(movie, moviePath);
+
+    const QString kind = preview ? QStringLiteral("Preview")
+        : isShort                ? QStringLiteral("Short")
+                                 : shortTitle(settings.selectedExportResolution()) + QStringLiteral(" movie");
+    overallUpdate(1.0);
+    cleanup.complete();
+    return ExportRecord::create(kind, moviePath, timeline.total, delivered);
+}
+
+} // namespace kinoloom
