@@ -1,12 +1,15 @@
 #include "services/LiveHTTP.h"
 
 #include "model/CancellationError.h"
+#include "model/StudioError.h"
 #include "services/NetworkError.h"
 
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QThread>
+
+#include <algorithm>
 
 #include <qcoro/qcoronetworkreply.h>
 
@@ -54,6 +57,16 @@ bool isConnectionFailure(QNetworkReply::NetworkError code)
     return code != QNetworkReply::NoError && code < QNetworkReply::ContentAccessDenied;
 }
 
+// Qt writes header lines as given: a line break inside a key or token would end the header
+// early and let the rest of the text pass for headers or body of its own.
+bool isSafeHeader(const QByteArray &name, const QByteArray &value)
+{
+    const auto control = [](char c) { return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7f; };
+    const auto notInName = [&control](char c) { return control(c) || c == ':' || c == ' ' || c == '\t'; };
+    return !name.isEmpty() && std::none_of(name.cbegin(), name.cend(), notInName)
+        && std::none_of(value.cbegin(), value.cend(), control);
+}
+
 } // namespace
 
 LiveHTTP::LiveHTTP() = default;
@@ -63,6 +76,11 @@ LiveHTTP::~LiveHTTP() = default;
 QCoro::Task<HTTPResponse> LiveHTTP::send(HTTPRequest request)
 {
     checkCancellation();
+    for (const auto &[name, value] : std::as_const(request.headers)) {
+        if (!isSafeHeader(name, value))
+            throw StudioError(QStringLiteral("The request was not sent: a key or token holds a line break or another control "
+                                             "character. Save the key again or reconnect the account."));
+    }
     if (!m_manager) {
         m_manager = std::make_unique<QNetworkAccessManager>();
         m_manager->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);

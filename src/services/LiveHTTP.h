@@ -13,7 +13,8 @@ namespace kinoloom {
 
 // The network transport: QNetworkAccessManager on the thread that sends (the main event loop).
 // Redirects are never followed, so a 308 of the upload protocol comes back with its Range
-// header; nothing is cached. The transport must outlive the requests it sends.
+// header; nothing is cached. A header holding a line break or another control character is
+// refused before anything is sent. The transport must outlive the requests it sends.
 class LiveHTTP final : public HTTPTransport
 {
 public:

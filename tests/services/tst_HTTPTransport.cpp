@@ -165,6 +165,41 @@ private Q_SLOTS:
         QCOMPARE(seen.header("Authorization"), QByteArray("Bearer abc"));
     }
 
+    void liveRefusesHeadersThatWouldSplitTheRequest_data()
+    {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("key with CR LF and a header after it") << QByteArray("Authorization") << QByteArray("Bearer k\r\nX-Injected: yes");
+        QTest::newRow("key pasted with a line feed") << QByteArray("Authorization") << QByteArray("Bearer k\n");
+        QTest::newRow("carriage return alone") << QByteArray("Authorization") << QByteArray("Bearer k\rX-Injected: yes");
+        QTest::newRow("NUL") << QByteArray("Authorization") << QByteArray("Bearer k\0x", 10);
+        QTest::newRow("line break in a name") << QByteArray("X-Injected: yes\r\nX-A") << QByteArray("1");
+    }
+    void liveRefusesHeadersThatWouldSplitTheRequest()
+    {
+        QFETCH(QByteArray, name);
+        QFETCH(QByteArray, value);
+        PlatformServer server;
+        server.setReply("POST", QStringLiteral("/v1/chat/completions"), CannedReply{200, "{}", {}});
+        LiveHTTP http;
+        HTTPRequest request = get(server.base().resolved(QUrl(QStringLiteral("/v1/chat/completions"))));
+        request.method = "POST";
+        request.setHeader(name, value);
+        request.body = "{}";
+        const auto outcome = await(http.send(request));
+        QCOMPARE(outcome.message<StudioError>(),
+                 QStringLiteral("The request was not sent: a key or token holds a line break or another control character. "
+                                "Save the key again or reconnect the account."));
+        QVERIFY(server.requests().isEmpty());
+        // A tab is allowed inside a value, and the transport is still usable afterwards.
+        HTTPRequest plain = request;
+        plain.headers.clear();
+        plain.setHeader("Authorization", "Bearer\tk");
+        QVERIFY(await(http.send(plain)).value);
+        QCOMPARE(server.requests().size(), 1);
+        QVERIFY(!server.requests().first().header("X-Injected"));
+    }
+
     void liveReportsARefusedConnection()
     {
         QTcpServer closed;
