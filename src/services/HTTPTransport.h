@@ -57,7 +57,8 @@ public:
 
 protected:
     // Called once by cancel(), on the thread that cancels; stops what is in flight. cancel() may
-    // come from any thread; implementations carry the abort over to the sending thread.
+    // come from any thread; implementations carry the abort over to the sending thread and
+    // never resume a waiting request inside cancel() itself.
     virtual void abortInFlight() {}
 
 private:

@@ -7,7 +7,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <QThread>
 
 #include <algorithm>
 
@@ -124,7 +123,9 @@ void LiveHTTP::abortInFlight()
 {
     if (!m_manager)
         return;
-    // Replies belong to the thread that sent them; a cancel from elsewhere is carried over.
+    // Replies belong to the thread that sent them, and an aborted reply resumes its waiter at
+    // once: the abort always waits for the event loop, so that no job ends, and no owner is
+    // dropped, inside the cancel() call of whoever cancels.
     QMetaObject::invokeMethod(
         m_manager.get(),
         [this] {
@@ -134,7 +135,7 @@ void LiveHTTP::abortInFlight()
                     reply->abort();
             }
         },
-        QThread::currentThread() == m_manager->thread() ? Qt::DirectConnection : Qt::QueuedConnection);
+        Qt::QueuedConnection);
 }
 
 } // namespace kinoloom

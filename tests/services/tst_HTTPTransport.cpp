@@ -26,6 +26,19 @@ HTTPRequest get(const QUrl &url)
     return request;
 }
 
+// Sends and notes when the waiter has resumed, whatever the outcome.
+QCoro::Task<HTTPResponse> sendAndMark(std::shared_ptr<LiveHTTP> http, HTTPRequest request, std::shared_ptr<bool> ended)
+{
+    try {
+        HTTPResponse response = co_await http->send(std::move(request));
+        *ended = true;
+        co_return response;
+    } catch (...) {
+        *ended = true;
+        throw;
+    }
+}
+
 } // namespace
 
 class tst_HTTPTransport : public QObject
@@ -237,6 +250,27 @@ private Q_SLOTS:
         const qsizetype before = server.requests().size();
         QVERIFY(await(http->send(get(server.base().resolved(QUrl(QStringLiteral("/slow")))))).failedWith<CancellationError>());
         QCOMPARE(server.requests().size(), before);
+    }
+
+    void cancelNeverResumesTheWaiterFromInsideTheCall()
+    {
+        // Whoever cancels (a job's cancel, the sign-in's cancel) goes on using its own objects
+        // after the call; the request's waiter, which may end the job and drop those objects,
+        // must only run once the caller is back in the event loop.
+        PlatformServer server;
+        server.setReply("GET", QStringLiteral("/slow"), CannedReply{200, "{}", {}});
+        server.delayNext(QStringLiteral("/slow"), 5000);
+        auto http = std::make_shared<LiveHTTP>();
+        auto ended = std::make_shared<bool>(false);
+        bool endedInsideCancel = true;
+        QTimer::singleShot(100, &server, [http, ended, &endedInsideCancel] {
+            http->cancel();
+            endedInsideCancel = *ended;
+        });
+        const auto outcome = await(sendAndMark(http, get(server.base().resolved(QUrl(QStringLiteral("/slow")))), ended));
+        QVERIFY(outcome.failedWith<CancellationError>());
+        QVERIFY(*ended);
+        QVERIFY(!endedInsideCancel);
     }
 
     void cancelFromAnotherThread()
