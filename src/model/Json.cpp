@@ -91,6 +91,18 @@ const QDateTime &referenceDate()
     return reference;
 }
 
+// Dates are held in 64-bit milliseconds; beyond about 31 million years the conversion would
+// wrap and read back as another date, which the next save would then write.
+constexpr double largestDateSeconds = 1.0e15;
+
+QDateTime dateOf(const QString &key, const QJsonValue &value)
+{
+    const double seconds = doubleOf(key, value);
+    if (std::abs(seconds) > largestDateSeconds)
+        throw JsonError(key, QStringLiteral("is not a date that can be held."));
+    return dateFromReferenceSeconds(seconds);
+}
+
 } // namespace
 
 QString requireString(const QJsonObject &object, const QString &key)
@@ -143,7 +155,7 @@ QUuid requireUuid(const QJsonObject &object, const QString &key)
 
 QDateTime requireDate(const QJsonObject &object, const QString &key)
 {
-    return dateFromReferenceSeconds(requireDouble(object, key));
+    return dateOf(key, required(object, key));
 }
 
 QStringList requireStringList(const QJsonObject &object, const QString &key)
@@ -201,7 +213,7 @@ std::optional<QUuid> optionalUuid(const QJsonObject &object, const QString &key)
 std::optional<QDateTime> optionalDate(const QJsonObject &object, const QString &key)
 {
     const auto value = present(object, key);
-    return value ? std::optional(dateFromReferenceSeconds(doubleOf(key, *value))) : std::nullopt;
+    return value ? std::optional(dateOf(key, *value)) : std::nullopt;
 }
 
 std::optional<QUuid> parseUuid(const QString &text)

@@ -105,6 +105,36 @@ private Q_SLOTS:
         QCOMPARE(json::dateFromReferenceSeconds(86401.5), date.addMSecs(500));
     }
 
+    // A number of seconds that no date of ours can hold must not come back as some other date,
+    // which the next save would then write in its place.
+    void datesOutOfRangeFailTheDecoding_data()
+    {
+        QTest::addColumn<double>("seconds");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("a recent date") << 787000000.25 << true;
+        QTest::newRow("before the reference") << -3.0e9 << true;
+        QTest::newRow("far future") << 1.0e15 << true;
+        QTest::newRow("beyond milliseconds") << 1.0e16 << false;
+        QTest::newRow("huge") << 1.0e300 << false;
+        QTest::newRow("huge negative") << -1.0e300 << false;
+    }
+    void datesOutOfRangeFailTheDecoding()
+    {
+        QFETCH(double, seconds);
+        QFETCH(bool, accepted);
+        const QJsonObject object{{QStringLiteral("created"), seconds}};
+        try {
+            const QDateTime date = json::requireDate(object, QStringLiteral("created"));
+            QVERIFY2(accepted, "decoding should fail");
+            QCOMPARE(json::secondsSinceReferenceDate(date), seconds);
+            QCOMPARE(*json::optionalDate(object, QStringLiteral("created")), date);
+        } catch (const JsonError &error) {
+            QVERIFY2(!accepted, qPrintable(error.message()));
+            QCOMPARE(error.member(), QStringLiteral("created"));
+            QVERIFY_THROWS_EXCEPTION(JsonError, json::optionalDate(object, QStringLiteral("created")));
+        }
+    }
+
     void failedEncodingLeavesTheFileAsItWas()
     {
         QTemporaryDir dir;
