@@ -17,7 +17,7 @@ namespace {
 StudioProject decodeProjectFile(const QJsonObject &o)
 {
     StudioProject p;
-    p.schemaVersion = requireInt(o, QStringLiteral("schemaVersion"));
+    p.schemaVersion = requireInt64(o, QStringLiteral("schemaVersion"));
     p.id = requireUuid(o, QStringLiteral("id"));
     p.name = requireString(o, QStringLiteral("name"));
     p.assets = decodeArray(o, QStringLiteral("assets"), MediaAsset::fromJson);

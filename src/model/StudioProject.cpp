@@ -76,7 +76,7 @@ void StudioProject::validate() const
 StudioProject StudioProject::fromJson(const QJsonObject &o)
 {
     StudioProject p;
-    p.schemaVersion = requireInt(o, QStringLiteral("schemaVersion"));
+    p.schemaVersion = requireInt64(o, QStringLiteral("schemaVersion"));
     p.id = requireUuid(o, QStringLiteral("id"));
     p.name = requireString(o, QStringLiteral("name"));
     p.assets = decodeArray(o, QStringLiteral("assets"), MediaAsset::fromJson);

@@ -18,7 +18,7 @@ namespace kinoloom {
 // The whole in-memory project. Changes last only once the project store saves it.
 struct StudioProject
 {
-    int schemaVersion = 1;
+    qint64 schemaVersion = 1;
     QUuid id = QUuid::createUuid();
     QString name = QStringLiteral("Untitled film");
     QList<MediaAsset> assets;

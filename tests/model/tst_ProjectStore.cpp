@@ -187,6 +187,9 @@ private Q_SLOTS:
                                           << "Unsupported project version 2.";
         QTest::newRow("schema version 0") << variantOf([](QJsonObject &o) { o.insert("schemaVersion", 0); })
                                           << "Unsupported project version 0.";
+        QTest::newRow("schema version beyond 32 bits")
+            << variantOf([](QJsonObject &o) { o.insert("schemaVersion", qint64(4294967297)); })
+            << "Unsupported project version 4294967297.";
     }
     void brokenFilesFailAndStayAsTheyWere()
     {
