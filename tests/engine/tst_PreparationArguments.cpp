@@ -112,7 +112,8 @@ void tst_PreparationArguments::mainPass_data()
     QTest::newRow("still with two filters")
         << QStringList{QStringLiteral("a=1"), QStringLiteral("b=2")} << true
         << QStringList{QStringLiteral("-i"), in, QStringLiteral("-vf"), QStringLiteral("a=1,b=2"),
-                       QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("/j/prepared.png")};
+                       QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-update"), QStringLiteral("1"),
+                       QStringLiteral("/j/prepared.png")};
 }
 
 void tst_PreparationArguments::mainPass()

@@ -247,7 +247,7 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
                                QStringLiteral("-y"), QStringLiteral("-ss"), ffmpegNumber(times[n - 1]),
                                QStringLiteral("-i"), movie, QStringLiteral("-vf"), QStringLiteral("scale=1280:-2"),
                                QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-q:v"),
-                               QStringLiteral("3"), thumbnail},
+                               QStringLiteral("3"), QStringLiteral("-update"), QStringLiteral("1"), thumbnail},
                               [](const QString &) {});
             thumbnails.append(thumbnail);
             overallUpdate(0.96 + 0.03 * n / 8);

@@ -55,8 +55,10 @@ QStringList mainPass(const QString &input, const QStringList &filters, bool stil
     QStringList args{QStringLiteral("-i"), input};
     if (!filters.isEmpty())
         args << QStringLiteral("-vf") << filters.join(QLatin1Char(','));
+    // "-update 1": the image writer would otherwise read a "%d" in the project's path as a frame
+    // number and write the picture somewhere else.
     if (still)
-        args << QStringLiteral("-frames:v") << QStringLiteral("1");
+        args << QStringLiteral("-frames:v") << QStringLiteral("1") << QStringLiteral("-update") << QStringLiteral("1");
     else
         args << Pipeline::losslessVideoArguments() << Pipeline::losslessAudioArguments();
     args << output;
