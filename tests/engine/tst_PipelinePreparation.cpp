@@ -7,7 +7,7 @@
 #include "support/FakeFFmpegOnPath.h"
 #include "support/FakeTools.h"
 #include "support/MediaFixtures.h"
-#include "support/MediaInspection.h"
+#include "support/MediaFacts.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

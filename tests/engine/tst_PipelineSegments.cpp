@@ -6,7 +6,7 @@
 #include "model/StudioError.h"
 #include "support/FakeFFmpegOnPath.h"
 #include "support/MediaFixtures.h"
-#include "support/MediaInspection.h"
+#include "support/MediaFacts.h"
 #include "support/TestSupport.h"
 
 #include <QDir>

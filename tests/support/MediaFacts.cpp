@@ -1,4 +1,4 @@
-#include "support/MediaInspection.h"
+#include "support/MediaFacts.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
