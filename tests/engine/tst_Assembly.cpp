@@ -123,6 +123,7 @@ private slots:
     void everyCodec();
     void previewAndShort();
     void finalOutputPathIsWrittenOnlyWhenComplete();
+    void finalOutputNamedLikeAWorkingFile();
     void refusals();
     void usableMovieCheck();
 
@@ -337,6 +338,25 @@ void AssemblyTest::finalOutputPathIsWrittenOnlyWhenComplete()
     }
     QCOMPARE(jobFolders(out), jobs);
     QVERIFY(third.stages.isEmpty());
+}
+
+// The movie is encoded inside the job folder; a final output that shares a working file's name
+// must neither overwrite the segment being read nor be left where a resumed render takes it
+// for that segment.
+void AssemblyTest::finalOutputNamedLikeAWorkingFile()
+{
+    QTemporaryDir root;
+    QTemporaryDir outside;
+    const QString final = outside.filePath(QStringLiteral("segment-0.mkv"));
+    StudioProject project = shortFilm();
+    project.settings.finalOutputPath = final;
+
+    Reports reports;
+    const ExportRecord record = reports.render(project, root.path(), false, false, QSize(320, 180));
+    QCOMPARE(record.path, final);
+    const Probe film = probe(final);
+    QCOMPARE(film.videoCodec, QStringLiteral("h264"));
+    QVERIFY(qAbs(film.duration - 0.5) < 0.1);
 }
 
 void AssemblyTest::refusals()

@@ -221,7 +221,9 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
         graph.pictureTail = hardwareEncoder::uploadFilter();
 
     const QString name = finalPath ? QFileInfo(*finalPath).fileName() : movieName(settings, output, frame);
-    const QString movie = QDir(job).filePath(name);
+    // The prefix keeps a final output named like one of the job's own files (segment-0.mkv,
+    // titles.png) from overwriting the input being read, or from being taken later for a segment.
+    const QString movie = QDir(job).filePath(finalPath ? QStringLiteral("Final-") + name : name);
     arguments += {QStringLiteral("-filter_complex"), graph.text(), QStringLiteral("-map"), QStringLiteral("[v]"),
                   QStringLiteral("-map"), QStringLiteral("[a]"), QStringLiteral("-t"), ffmpegNumber(timeline.total)};
     arguments += encoder;
