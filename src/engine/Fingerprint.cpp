@@ -1,6 +1,7 @@
 #include "engine/Fingerprint.h"
 
 #include "engine/CanonicalJson.h"
+#include "model/FileBytes.h"
 #include "model/FileError.h"
 #include "model/StudioProject.h"
 
@@ -70,13 +71,7 @@ QString file(const QString &path)
 
 QString contents(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("read"), path, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError(QStringLiteral("read"), path, file.errorString());
-    return data(bytes);
+    return data(readFileBytes(path));
 }
 
 QString preparation(const MediaAsset &asset, const ProcessingSettings &settings)

@@ -1,5 +1,6 @@
 #include "model/JsonFile.h"
 
+#include "model/FileBytes.h"
 #include "model/FileError.h"
 #include "model/Json.h"
 
@@ -12,12 +13,7 @@ namespace kinoloom::json {
 
 QJsonObject readObjectFile(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(QStringLiteral("read"), path, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileError(QStringLiteral("read"), path, file.errorString());
+    const QByteArray bytes = readFileBytes(path);
     if (bytes.trimmed().isEmpty())
         throw StudioError(QStringLiteral("“%1” is empty.").arg(QFileInfo(path).fileName()));
 
