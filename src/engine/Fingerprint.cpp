@@ -57,7 +57,7 @@ QString data(const QByteArray &bytes)
 QString file(const QString &path)
 {
     const QString standardised = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
-    struct stat attributes{};
+    struct stat attributes = {};
     if (path.isEmpty() || ::lstat(QFile::encodeName(standardised).constData(), &attributes) != 0) {
         const int error = path.isEmpty() ? ENOENT : errno;
         throw FileError(QStringLiteral("read the attributes of"), path.isEmpty() ? standardised : path,

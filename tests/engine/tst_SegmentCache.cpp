@@ -29,7 +29,7 @@ bool sizedFile(const QString &path, qint64 size)
 
 ino_t inode(const QString &path)
 {
-    struct stat attributes{};
+    struct stat attributes = {};
     return ::stat(QFile::encodeName(path).constData(), &attributes) == 0 ? attributes.st_ino : 0;
 }
 
@@ -73,8 +73,8 @@ struct Recorder
 // A folder on another file system than the temporary folder, so that hard links fail.
 QString otherVolume()
 {
-    struct stat tmp{};
-    struct stat shm{};
+    struct stat tmp = {};
+    struct stat shm = {};
     if (::stat(QFile::encodeName(QDir::tempPath()).constData(), &tmp) != 0 || ::stat("/dev/shm", &shm) != 0
         || tmp.st_dev == shm.st_dev)
         return {};

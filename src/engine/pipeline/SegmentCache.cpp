@@ -65,7 +65,7 @@ void copyThroughTemporary(const QString &source, const QString &destination)
 
 std::optional<qint64> fileSize(const QString &path)
 {
-    struct stat attributes{};
+    struct stat attributes = {};
     if (::stat(nativePath(path).constData(), &attributes) != 0)
         return std::nullopt;
     return qint64(attributes.st_size);
@@ -73,7 +73,7 @@ std::optional<qint64> fileSize(const QString &path)
 
 std::optional<qint64> freeSpace(const QString &folder)
 {
-    struct statvfs volume{};
+    struct statvfs volume = {};
     if (::statvfs(nativePath(folder).constData(), &volume) != 0)
         return std::nullopt;
     return qint64(volume.f_bavail) * qint64(volume.f_frsize);
@@ -86,7 +86,7 @@ qint64 regularFileBytes(const QString &folder)
     QDirIterator files(folder, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                        QDirIterator::Subdirectories);
     while (files.hasNext()) {
-        struct stat attributes{};
+        struct stat attributes = {};
         if (::lstat(nativePath(files.next()).constData(), &attributes) == 0 && S_ISREG(attributes.st_mode))
             total += attributes.st_size;
     }
