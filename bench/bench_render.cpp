@@ -42,23 +42,40 @@ QString makeClip(const QString &folder, int index)
     const QString path = QDir(folder).filePath(QStringLiteral("clip-%1.mp4").arg(index));
     const QString picture = QStringLiteral("testsrc2=s=1920x1080:r=30:d=5,hue=h=%1").arg(index * 40);
     const QString sound = QStringLiteral("sine=f=%1:d=5:sample_rate=48000").arg(220 + index * 55);
-    run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                                   QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), picture,
-                                   QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), sound,
-                                   QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"),
-                                   QStringLiteral("veryfast"), QStringLiteral("-crf"), QStringLiteral("18"),
-                                   QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"), QStringLiteral("-c:a"),
-                                   QStringLiteral("aac"), QStringLiteral("-shortest"), path});
+    run(QStringLiteral("ffmpeg"),
+        {QStringLiteral("-v"),
+         QStringLiteral("error"),
+         QStringLiteral("-y"),
+         QStringLiteral("-f"),
+         QStringLiteral("lavfi"),
+         QStringLiteral("-i"),
+         picture,
+         QStringLiteral("-f"),
+         QStringLiteral("lavfi"),
+         QStringLiteral("-i"),
+         sound,
+         QStringLiteral("-c:v"),
+         QStringLiteral("libx264"),
+         QStringLiteral("-preset"),
+         QStringLiteral("veryfast"),
+         QStringLiteral("-crf"),
+         QStringLiteral("18"),
+         QStringLiteral("-pix_fmt"),
+         QStringLiteral("yuv420p"),
+         QStringLiteral("-c:a"),
+         QStringLiteral("aac"),
+         QStringLiteral("-shortest"),
+         path});
     return path;
 }
 
 QString makeMusic(const QString &folder)
 {
     const QString path = QDir(folder).filePath(QStringLiteral("music.m4a"));
-    run(QStringLiteral("ffmpeg"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-                                   QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                   QStringLiteral("sine=f=330:d=40:sample_rate=48000"), QStringLiteral("-ac"),
-                                   QStringLiteral("2"), QStringLiteral("-c:a"), QStringLiteral("aac"), path});
+    run(QStringLiteral("ffmpeg"),
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+         QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=f=330:d=40:sample_rate=48000"),
+         QStringLiteral("-ac"), QStringLiteral("2"), QStringLiteral("-c:a"), QStringLiteral("aac"), path});
     return path;
 }
 
@@ -111,14 +128,15 @@ QStringList handWrittenCommand(const StudioProject &project, const QString &titl
     const double w = grade.lutStrength / 100;
     const QString lut = filterOptionPath(settings.stylishLUT);
     const auto clipChain = [&](const MediaAsset &clip, double start, double duration) {
-        arguments += {QStringLiteral("-ss"), ffmpegNumber(start), QStringLiteral("-t"), ffmpegNumber(duration),
-                      QStringLiteral("-i"), clip.path};
+        arguments += {QStringLiteral("-ss"),  ffmpegNumber(start),  QStringLiteral("-t"),
+                      ffmpegNumber(duration), QStringLiteral("-i"), clip.path};
         const QString n = QString::number(input);
-        graph += QStringLiteral("[%1:v]scale=1920:1080:force_original_aspect_ratio=increase,crop=1920:1080,setsar=1,"
-                                "fps=30,settb=AVTB,setpts=PTS-STARTPTS,format=yuv444p16le,"
-                                "eq=brightness=%2:contrast=%3:saturation=%4:gamma=%5,split=2[b%1][l%1];"
-                                "[l%1]lut3d=file='%6':interp=tetrahedral[g%1];[b%1][g%1]blend=all_expr='A*%7+B*%8'[v%1];"
-                                "[%1:a]aresample=48000,apad,atrim=duration=%9,asetpts=PTS-STARTPTS[a%1];")
+        graph += QStringLiteral(
+                     "[%1:v]scale=1920:1080:force_original_aspect_ratio=increase,crop=1920:1080,setsar=1,"
+                     "fps=30,settb=AVTB,setpts=PTS-STARTPTS,format=yuv444p16le,"
+                     "eq=brightness=%2:contrast=%3:saturation=%4:gamma=%5,split=2[b%1][l%1];"
+                     "[l%1]lut3d=file='%6':interp=tetrahedral[g%1];[b%1][g%1]blend=all_expr='A*%7+B*%8'[v%1];"
+                     "[%1:a]aresample=48000,apad,atrim=duration=%9,asetpts=PTS-STARTPTS[a%1];")
                      .arg(n, ffmpegNumber(grade.brightness), ffmpegNumber(grade.contrast),
                           ffmpegNumber(grade.saturation), ffmpegNumber(grade.gamma), lut, ffmpegNumber(1 - w),
                           ffmpegNumber(w), ffmpegNumber(duration));
@@ -148,20 +166,28 @@ QStringList handWrittenCommand(const StudioProject &project, const QString &titl
                             "[hooksAudio][filmAudio]acrossfade=d=2.0[sequenceAudio];");
     arguments += {QStringLiteral("-stream_loop"), QStringLiteral("-1"), QStringLiteral("-i"), settings.music};
     const int music = input++;
-    arguments += {QStringLiteral("-loop"), QStringLiteral("1"), QStringLiteral("-framerate"), QStringLiteral("30"),
-                  QStringLiteral("-i"), titles};
+    arguments += {QStringLiteral("-loop"), QStringLiteral("1"),  QStringLiteral("-framerate"),
+                  QStringLiteral("30"),    QStringLiteral("-i"), titles};
     const int title = input++;
-    graph += QStringLiteral("[%1:v]format=rgba,fade=t=in:st=6.0:d=1:alpha=1,fade=t=out:st=12.0:d=1:alpha=1[titles];"
-                            "[sequence]scale=1920:1080:flags=lanczos[base];[base][titles]overlay=shortest=1:format=auto[v];"
-                            "[%2:a]atrim=duration=%3,asetpts=PTS-STARTPTS,afade=t=in:d=1.5,afade=t=out:st=%4:d=1.5,apad[music];"
-                            "[sequenceAudio]atrim=duration=%3,asetpts=PTS-STARTPTS,afade=t=out:st=%4:d=1.5,volume=%5,"
-                            "apad[source];[music][source]amix=inputs=2:normalize=0,aresample=48000[a]")
+    graph += QStringLiteral(
+                 "[%1:v]format=rgba,fade=t=in:st=6.0:d=1:alpha=1,fade=t=out:st=12.0:d=1:alpha=1[titles];"
+                 "[sequence]scale=1920:1080:flags=lanczos[base];[base][titles]overlay=shortest=1:format=auto[v];"
+                 "[%2:a]atrim=duration=%3,asetpts=PTS-STARTPTS,afade=t=in:d=1.5,afade=t=out:st=%4:d=1.5,apad[music];"
+                 "[sequenceAudio]atrim=duration=%3,asetpts=PTS-STARTPTS,afade=t=out:st=%4:d=1.5,volume=%5,"
+                 "apad[source];[music][source]amix=inputs=2:normalize=0,aresample=48000[a]")
                  .arg(QString::number(title), QString::number(music), ffmpegNumber(total), ffmpegNumber(total - 1.5),
                       ffmpegNumber(settings.audioPercent / 100));
-    arguments += {QStringLiteral("-filter_complex"), graph, QStringLiteral("-map"), QStringLiteral("[v]"),
-                  QStringLiteral("-map"), QStringLiteral("[a]"), QStringLiteral("-t"), ffmpegNumber(total)};
+    arguments += {QStringLiteral("-filter_complex"),
+                  graph,
+                  QStringLiteral("-map"),
+                  QStringLiteral("[v]"),
+                  QStringLiteral("-map"),
+                  QStringLiteral("[a]"),
+                  QStringLiteral("-t"),
+                  ffmpegNumber(total)};
     arguments += Pipeline::mainVideoCodec(settings).videoArguments;
-    arguments += {QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"), QStringLiteral("384k"), output};
+    arguments += {QStringLiteral("-c:a"), QStringLiteral("aac"), QStringLiteral("-b:a"), QStringLiteral("384k"),
+                  output};
     return arguments;
 }
 
@@ -209,7 +235,8 @@ int main(int argc, char **argv)
     Pipeline::drawTitles(settings, titles, 1920, 1080, false);
     QElapsedTimer timer;
     timer.start();
-    if (!run(QStringLiteral("ffmpeg"), handWrittenCommand(project, titles, QDir(work.path()).filePath(QStringLiteral("hand.mp4")))))
+    if (!run(QStringLiteral("ffmpeg"),
+             handWrittenCommand(project, titles, QDir(work.path()).filePath(QStringLiteral("hand.mp4")))))
         return 1;
     const double handSeconds = timer.nsecsElapsed() / 1e9;
 

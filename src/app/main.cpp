@@ -11,9 +11,8 @@ int main(int argc, char *argv[])
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("From camera footage to a finished, published film."));
     parser.addHelpOption();
-    const QCommandLineOption projectOption(QStringLiteral("project"),
-                                           QStringLiteral("Open the project in <folder> at start."),
-                                           QStringLiteral("folder"));
+    const QCommandLineOption projectOption(
+        QStringLiteral("project"), QStringLiteral("Open the project in <folder> at start."), QStringLiteral("folder"));
     parser.addOption(projectOption);
     parser.process(application);
 

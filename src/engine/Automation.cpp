@@ -93,8 +93,7 @@ struct stat fileStatus(const QString &path)
 
 QDateTime modificationTime(const struct stat &status)
 {
-    return QDateTime::fromMSecsSinceEpoch(qint64(status.st_mtim.tv_sec) * 1000
-                                          + status.st_mtim.tv_nsec / 1000000);
+    return QDateTime::fromMSecsSinceEpoch(qint64(status.st_mtim.tv_sec) * 1000 + status.st_mtim.tv_nsec / 1000000);
 }
 
 struct Walk
@@ -119,8 +118,7 @@ struct Walk
             std::optional<struct stat> status;
             if (extensions.contains(QFileInfo(entry.name).suffix().toLower())) {
                 status = fileStatus(path);
-                if (S_ISREG(status->st_mode)
-                    && (!todayOnly || modificationTime(*status).date() == today))
+                if (S_ISREG(status->st_mode) && (!todayOnly || modificationTime(*status).date() == today))
                     taken.append(path);
             }
             bool isFolder = entry.type == DT_DIR;
@@ -154,7 +152,7 @@ QCollator naturalOrder()
 QStringList sourceExtensions()
 {
     QStringList extensions{
-        QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("m4v"), QStringLiteral("mkv"),
+        QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("m4v"),  QStringLiteral("mkv"),
         QStringLiteral("avi"), QStringLiteral("mts"), QStringLiteral("m2ts"), QStringLiteral("mxf"),
     };
     for (const QString &extension : MediaService::imageExtensions())
@@ -162,8 +160,8 @@ QStringList sourceExtensions()
     return extensions;
 }
 
-QStringList sources(const QString &folder, bool todayOnly, const QString &projectRoot,
-                    const QDateTime &now, const std::function<void()> &checkCancellation)
+QStringList sources(const QString &folder, bool todayOnly, const QString &projectRoot, const QDateTime &now,
+                    const std::function<void()> &checkCancellation)
 {
     if (folder.isEmpty())
         throw StudioError(unavailableText());
@@ -218,7 +216,8 @@ void validate(const StudioProject &project)
         return asset.role == ClipRole::hook && !asset.isImage;
     });
     if (!hasVideoHook)
-        throw StudioError(QStringLiteral("A Short needs video hooks. Select hooks or enable automatic hook selection."));
+        throw StudioError(
+            QStringLiteral("A Short needs video hooks. Select hooks or enable automatic hook selection."));
 }
 
 } // namespace kinoloom::Automation

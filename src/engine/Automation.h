@@ -20,8 +20,8 @@ QStringList sourceExtensions();
 // scan by throwing. Refuses a folder that is, contains or lies inside `projectRoot`, a missing
 // folder and a folder that cannot be read; any other file-system failure is passed on as a
 // FileError, and nothing partial is returned.
-QStringList sources(const QString &folder, bool todayOnly, const QString &projectRoot,
-                    const QDateTime &now, const std::function<void()> &checkCancellation = {});
+QStringList sources(const QString &folder, bool todayOnly, const QString &projectRoot, const QDateTime &now,
+                    const std::function<void()> &checkCancellation = {});
 
 // When the project has no hook yet, copies up to five evenly spaced main videos as hooks,
 // appended to the clips. The first and the last candidate are always among them.

@@ -88,8 +88,8 @@ void appendNumber(QByteArray &out, double value)
     }
     char buffer[64];
     const double magnitude = std::fabs(value);
-    const std::chars_format format =
-        magnitude >= 1e-6 && magnitude < 1e21 ? std::chars_format::fixed : std::chars_format::scientific;
+    const std::chars_format format = magnitude >= 1e-6 && magnitude < 1e21 ? std::chars_format::fixed
+                                                                           : std::chars_format::scientific;
     const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value, format);
     out.append(buffer, result.ptr - buffer);
 }

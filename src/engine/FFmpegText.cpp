@@ -33,8 +33,7 @@ QString ffmpegNumber(double value)
     // Fixed notation of the largest double needs 309 integer digits; the smallest subnormal
     // needs 1074 fractional digits.
     char buffer[1100];
-    const std::to_chars_result result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    const std::to_chars_result result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     if (result.ec != std::errc())
         throw StudioError(QStringLiteral("A render setting produced a number that cannot be written."));
     QString text = QString::fromLatin1(buffer, result.ptr - buffer);

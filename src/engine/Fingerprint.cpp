@@ -63,10 +63,10 @@ QString file(const QString &path)
         throw FileError(QStringLiteral("read the attributes of"), path.isEmpty() ? standardised : path,
                         QString::fromLocal8Bit(std::strerror(error)));
     }
-    const QString modified =
-        QDateTime::fromSecsSinceEpoch(attributes.st_mtim.tv_sec, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    const QString modified = QDateTime::fromSecsSinceEpoch(attributes.st_mtim.tv_sec, Qt::UTC)
+                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
     return standardised + QLatin1Char('|') + QString::number(qint64(attributes.st_size)) + QLatin1Char('|') + modified
-           + QStringLiteral(" +0000|") + QString::number(quint64(attributes.st_ino));
+        + QStringLiteral(" +0000|") + QString::number(quint64(attributes.st_ino));
 }
 
 QString contents(const QString &path)

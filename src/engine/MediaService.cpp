@@ -65,8 +65,8 @@ QString available(bool present, const QString &absent = QStringLiteral("not foun
 
 const QStringList &MediaService::imageExtensions()
 {
-    static const QStringList extensions{QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("png"),
-                                        QStringLiteral("heic"), QStringLiteral("tif"), QStringLiteral("tiff"),
+    static const QStringList extensions{QStringLiteral("jpg"),  QStringLiteral("jpeg"), QStringLiteral("png"),
+                                        QStringLiteral("heic"), QStringLiteral("tif"),  QStringLiteral("tiff"),
                                         QStringLiteral("webp")};
     return extensions;
 }
@@ -78,9 +78,9 @@ bool MediaService::isImage(const QString &path)
 
 ProbeResult MediaService::probe(const QString &path) const
 {
-    const QString output = runner->runFFprobe({QStringLiteral("-v"), QStringLiteral("quiet"), QStringLiteral("-show_streams"),
-                                               QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"),
-                                               path});
+    const QString output = runner->runFFprobe({QStringLiteral("-v"), QStringLiteral("quiet"),
+                                               QStringLiteral("-show_streams"), QStringLiteral("-show_format"),
+                                               QStringLiteral("-of"), QStringLiteral("json"), path});
     return ProbeResult::fromFFprobeJson(output.toUtf8(), path::lastComponent(path));
 }
 
@@ -92,7 +92,8 @@ QString MediaService::importIdentity(const QString &path)
         throw FileError(QStringLiteral("read the details of"), path,
                         resolved.isEmpty() ? QStringLiteral("No such file or directory") : systemReason());
     const double modified = double(status.st_mtim.tv_sec) + double(status.st_mtim.tv_nsec) / 1e9;
-    return resolved + QLatin1Char('|') + QString::number(qint64(status.st_size)) + QLatin1Char('|') + ffmpegNumber(modified);
+    return resolved + QLatin1Char('|') + QString::number(qint64(status.st_size)) + QLatin1Char('|')
+        + ffmpegNumber(modified);
 }
 
 MediaAsset MediaService::importAsset(const QString &source, const QString &root, bool copy,
@@ -142,7 +143,8 @@ MediaAsset MediaService::importAsset(const QString &source, const QString &root,
 QStringList MediaService::thumbnailArguments(const QString &source, const QString &destination, double duration,
                                              bool image, bool middle)
 {
-    QStringList arguments{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-y")};
+    QStringList arguments{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                          QStringLiteral("-y")};
     if (!image) {
         const double seek = middle ? duration * 0.5 : std::min(duration / 3, 1.0);
         arguments << QStringLiteral("-ss") << ffmpegNumber(seek);
@@ -180,17 +182,23 @@ void MediaService::generateThumbnail(const QString &source, const QString &desti
 QStringList MediaService::dependencies() const
 {
     QSet<QString> filters;
-    const bool ffmpeg = runs([&] { filters = filterNames(runner->runFFmpeg({QStringLiteral("-hide_banner"), QStringLiteral("-filters")})); });
-    const bool ffprobe = runs([&] { runner->runFFprobe({QStringLiteral("-hide_banner"), QStringLiteral("-version")}); });
+    const bool ffmpeg = runs([&] {
+        filters = filterNames(runner->runFFmpeg({QStringLiteral("-hide_banner"), QStringLiteral("-filters")}));
+    });
+    const bool ffprobe = runs([&] {
+        runner->runFFprobe({QStringLiteral("-hide_banner"), QStringLiteral("-version")});
+    });
 
     QStringList lines{QStringLiteral("FFmpeg library: ") + available(ffmpeg),
                       QStringLiteral("ffprobe library: ") + available(ffprobe),
-                      QStringLiteral("Gyroflow (optional): ") + available(ProcessRunner::isExecutableFile(tools.gyroflow))};
+                      QStringLiteral("Gyroflow (optional): ")
+                          + available(ProcessRunner::isExecutableFile(tools.gyroflow))};
     if (!ffmpeg)
         return lines;
     for (const QString &filter : {QStringLiteral("drawtext"), QStringLiteral("lut3d"), QStringLiteral("vidstabdetect"),
                                   QStringLiteral("vidstabtransform")})
-        lines.append(filter + QStringLiteral(": ") + available(filters.contains(filter), QStringLiteral("not installed")));
+        lines.append(filter + QStringLiteral(": ")
+                     + available(filters.contains(filter), QStringLiteral("not installed")));
     return lines;
 }
 
@@ -200,7 +208,8 @@ ProbeResult MediaService::validateMovie(const QString &path, int width, int heig
     const bool passes = result.duration > 0 && result.width == width && result.height == height && result.hasAudio
         && (!lossless || (result.codec == QLatin1String("ffv1") && result.audioCodec == QLatin1String("pcm_s24le")));
     if (!passes)
-        throw StudioError(QStringLiteral("The rendered movie did not pass duration, dimensions, audio, or lossless codec validation."));
+        throw StudioError(QStringLiteral(
+            "The rendered movie did not pass duration, dimensions, audio, or lossless codec validation."));
     return result;
 }
 

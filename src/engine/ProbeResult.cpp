@@ -93,7 +93,8 @@ ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &
         for (const QJsonObject &stream : std::as_const(streams)) {
             // The cover art of a music file is a one-picture "video" stream; it is no clip.
             const bool coverArt = integer(stream.value(QStringLiteral("disposition")).toObject(),
-                                          QStringLiteral("attached_pic")) == 1;
+                                          QStringLiteral("attached_pic"))
+                == 1;
             if (string(stream, QStringLiteral("codec_type"), QString()) == type && !coverArt)
                 return stream;
         }

@@ -107,15 +107,16 @@ QString ProcessRunner::runFFprobe(const QStringList &arguments)
     return text(outcome.standardOutput);
 }
 
-QString ProcessRunner::run(const QString &executable, const QStringList &arguments,
-                           const QString &workingDirectory, const LineHandler &line)
+QString ProcessRunner::run(const QString &executable, const QStringList &arguments, const QString &workingDirectory,
+                           const LineHandler &line)
 {
     checkCancellation();
     if (!isExecutableFile(executable))
         throw StudioError(QStringLiteral("Executable not found: ") + executable
                           + QStringLiteral(". Set its location in Settings."));
     // Absolute, so that a working directory does not change which file runs.
-    const Outcome outcome = execute(QFileInfo(executable).absoluteFilePath(), arguments, workingDirectory, true, false, line, {});
+    const Outcome outcome = execute(QFileInfo(executable).absoluteFilePath(), arguments, workingDirectory, true, false,
+                                    line, {});
     const QString output = text(outcome.output);
     if (outcome.status != 0)
         throw ProcessFailure(executable, outcome.status, output.right(failureCharacters));
@@ -123,9 +124,8 @@ QString ProcessRunner::run(const QString &executable, const QStringList &argumen
 }
 
 ProcessRunner::Outcome ProcessRunner::execute(const QString &program, const QStringList &arguments,
-                                              const QString &workingDirectory, bool mergeError,
-                                              bool keepStandardOutput, const LineHandler &line,
-                                              const QString &startFailure)
+                                              const QString &workingDirectory, bool mergeError, bool keepStandardOutput,
+                                              const LineHandler &line, const QString &startFailure)
 {
     std::shared_ptr<ChildProcess> child;
     {
@@ -135,7 +135,8 @@ ProcessRunner::Outcome ProcessRunner::execute(const QString &program, const QStr
         if (m_cancelled)
             throw CancellationError();
         try {
-            child = std::make_shared<ChildProcess>(ChildProcess::Launch{program, arguments, workingDirectory, mergeError});
+            child = std::make_shared<ChildProcess>(
+                ChildProcess::Launch{program, arguments, workingDirectory, mergeError});
         } catch (const FileError &) {
             if (startFailure.isEmpty())
                 throw;

@@ -50,8 +50,8 @@ public:
 
     // Runs `executable` (which must be an executable file) with standard output and standard
     // error merged, in `workingDirectory` when one is given, and returns all it printed.
-    QString run(const QString &executable, const QStringList &arguments,
-                const QString &workingDirectory = {}, const LineHandler &line = {});
+    QString run(const QString &executable, const QStringList &arguments, const QString &workingDirectory = {},
+                const LineHandler &line = {});
 
     void cancel();
     bool isCancelled() const;
@@ -72,8 +72,7 @@ private:
     // Launches, streams and reaps one child. A launch failure throws StudioError(`startFailure`)
     // when that is given, otherwise the FileError that names the executable.
     Outcome execute(const QString &program, const QStringList &arguments, const QString &workingDirectory,
-                    bool mergeError, bool keepStandardOutput, const LineHandler &line,
-                    const QString &startFailure);
+                    bool mergeError, bool keepStandardOutput, const LineHandler &line, const QString &startFailure);
 
     mutable std::mutex m_lock; // guards the two below
     std::shared_ptr<ChildProcess> m_current;

@@ -9,8 +9,8 @@
 
 namespace kinoloom {
 
-RenderSegmentIdentity RenderSegmentIdentity::make(const MediaAsset &clip, const ProcessingSettings &settings,
-                                                  int width, int height, double duration, bool tail, bool stylish)
+RenderSegmentIdentity RenderSegmentIdentity::make(const MediaAsset &clip, const ProcessingSettings &settings, int width,
+                                                  int height, double duration, bool tail, bool stylish)
 {
     RenderSegmentIdentity identity;
     identity.source = Fingerprint::file(clip.preparedPath.value_or(clip.path));

@@ -45,8 +45,8 @@ struct RenderSegmentIdentity
     // The identity of `clip` rendered at width × height for `duration` seconds. Reads the source
     // file's attributes and, for a stylish segment with a creative LUT at non-zero strength, the
     // LUT's bytes; throws FileError when they cannot be read.
-    static RenderSegmentIdentity make(const MediaAsset &clip, const ProcessingSettings &settings, int width,
-                                      int height, double duration, bool tail, bool stylish);
+    static RenderSegmentIdentity make(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height,
+                                      double duration, bool tail, bool stylish);
 
     // Throws JsonError on a number that is not finite.
     QJsonObject toJson() const;

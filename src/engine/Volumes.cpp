@@ -72,8 +72,7 @@ std::optional<QString> mountPointHolding(const QString &path, const QStringList 
     std::optional<QString> best;
     for (const QString &point : mountPoints) {
         const QString mount = QDir::cleanPath(point);
-        const bool holds = folder == mount
-            || (mount == QStringLiteral("/") && folder.startsWith(QLatin1Char('/')))
+        const bool holds = folder == mount || (mount == QStringLiteral("/") && folder.startsWith(QLatin1Char('/')))
             || folder.startsWith(mount + QLatin1Char('/'));
         if (holds && (!best || mount.size() > best->size()))
             best = mount;

@@ -55,9 +55,8 @@ std::optional<QSize> dimensions(ExportResolution resolution)
 
 QString fileName(ExportResolution resolution, int width, int height)
 {
-    const QString label = resolution == ExportResolution::source
-        ? QStringLiteral("%1x%2").arg(width).arg(height)
-        : shortTitle(resolution);
+    const QString label = resolution == ExportResolution::source ? QStringLiteral("%1x%2").arg(width).arg(height)
+                                                                 : shortTitle(resolution);
     return QStringLiteral("Movie-%1.mkv").arg(label);
 }
 

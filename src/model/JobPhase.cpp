@@ -20,9 +20,9 @@ QString rawValue(JobPhase phase)
 
 std::optional<JobPhase> jobPhaseFromRawValue(const QString &raw)
 {
-    return caseWithRawValue(raw, QList<JobPhase>{JobPhase::idle, JobPhase::queued, JobPhase::running,
-                                                 JobPhase::cancelling, JobPhase::cancelled, JobPhase::failed,
-                                                 JobPhase::completed});
+    return caseWithRawValue(raw,
+                            QList<JobPhase>{JobPhase::idle, JobPhase::queued, JobPhase::running, JobPhase::cancelling,
+                                            JobPhase::cancelled, JobPhase::failed, JobPhase::completed});
 }
 
 } // namespace kinoloom

@@ -218,8 +218,8 @@ std::optional<QDateTime> optionalDate(const QJsonObject &object, const QString &
 
 std::optional<QUuid> parseUuid(const QString &text)
 {
-    static const QRegularExpression canonical(QStringLiteral(
-        "^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
+    static const QRegularExpression canonical(
+        QStringLiteral("^[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}$"));
     if (!canonical.match(text).hasMatch())
         return std::nullopt;
     return QUuid::fromString(text);

@@ -22,9 +22,8 @@ JsonError JsonError::within(const QString &prefix) const
 {
     if (m_member.isEmpty())
         return JsonError(prefix, m_problem);
-    const QString joined = m_member.startsWith(QLatin1Char('['))
-        ? prefix + m_member
-        : prefix + QLatin1Char('.') + m_member;
+    const QString joined = m_member.startsWith(QLatin1Char('[')) ? prefix + m_member
+                                                                 : prefix + QLatin1Char('.') + m_member;
     return JsonError(joined, m_problem);
 }
 

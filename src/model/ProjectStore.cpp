@@ -25,8 +25,8 @@ StudioProject decodeProjectFile(const QJsonObject &o)
     p.resumeState = decodeOptionalObject(o, QStringLiteral("resumeState"), RenderResumeState::fromJson);
     p.settings = decodeOptionalObject(o, QStringLiteral("settings"), ProcessingSettings::fromJson)
                      .value_or(ProcessingSettings());
-    p.publish = decodeOptionalObject(o, QStringLiteral("publish"), PublishSettings::fromJson)
-                    .value_or(PublishSettings());
+    p.publish =
+        decodeOptionalObject(o, QStringLiteral("publish"), PublishSettings::fromJson).value_or(PublishSettings());
     return p;
 }
 

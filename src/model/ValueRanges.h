@@ -16,14 +16,13 @@ inline bool inRangeIfPresent(const std::optional<double> &value, double lower, d
 }
 
 // The colour values that a project's settings and a clip's own grade share.
-inline bool colourValuesInRange(double brightness, double contrast, double saturation, double gamma,
-                                double temperature, const std::optional<double> &contrastStretch,
+inline bool colourValuesInRange(double brightness, double contrast, double saturation, double gamma, double temperature,
+                                const std::optional<double> &contrastStretch,
                                 const std::optional<double> &highlightRecovery, double lutStrength)
 {
     return inRange(saturation, 0, 2) && inRange(gamma, 0.5, 2) && inRange(brightness, -0.2, 0.2)
-        && inRange(contrast, 0.5, 2) && inRange(temperature, -0.5, 0.5)
-        && inRangeIfPresent(contrastStretch, 0, 100) && inRangeIfPresent(highlightRecovery, 0, 100)
-        && inRange(lutStrength, 0, 100);
+        && inRange(contrast, 0.5, 2) && inRange(temperature, -0.5, 0.5) && inRangeIfPresent(contrastStretch, 0, 100)
+        && inRangeIfPresent(highlightRecovery, 0, 100) && inRange(lutStrength, 0, 100);
 }
 
 } // namespace kinoloom

@@ -24,10 +24,8 @@ struct DeleteLater
 QString failureSentence(QNetworkReply::NetworkError code)
 {
     switch (code) {
-    case QNetworkReply::ConnectionRefusedError:
-        return QStringLiteral("Could not connect to the server.");
-    case QNetworkReply::RemoteHostClosedError:
-        return QStringLiteral("The network connection was lost.");
+    case QNetworkReply::ConnectionRefusedError: return QStringLiteral("Could not connect to the server.");
+    case QNetworkReply::RemoteHostClosedError: return QStringLiteral("The network connection was lost.");
     case QNetworkReply::HostNotFoundError:
         return QStringLiteral("A server with the specified hostname could not be found.");
     case QNetworkReply::TimeoutError:
@@ -44,8 +42,7 @@ QString failureSentence(QNetworkReply::NetworkError code)
     case QNetworkReply::ProxyTimeoutError:
     case QNetworkReply::ProxyAuthenticationRequiredError:
         return QStringLiteral("Could not connect through the network proxy.");
-    default:
-        return QStringLiteral("The network request failed.");
+    default: return QStringLiteral("The network request failed.");
     }
 }
 
@@ -77,8 +74,9 @@ QCoro::Task<HTTPResponse> LiveHTTP::send(HTTPRequest request)
     checkCancellation();
     for (const auto &[name, value] : std::as_const(request.headers)) {
         if (!isSafeHeader(name, value))
-            throw StudioError(QStringLiteral("The request was not sent: a key or token holds a line break or another control "
-                                             "character. Save the key again or reconnect the account."));
+            throw StudioError(
+                QStringLiteral("The request was not sent: a key or token holds a line break or another control "
+                               "character. Save the key again or reconnect the account."));
     }
     if (!m_manager) {
         m_manager = std::make_unique<QNetworkAccessManager>();

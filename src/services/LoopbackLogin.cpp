@@ -42,7 +42,8 @@ QList<std::pair<QString, std::optional<QString>>> queryItems(const QString &quer
     return items;
 }
 
-std::optional<std::optional<QString>> firstItem(const QList<std::pair<QString, std::optional<QString>>> &items, const QString &name)
+std::optional<std::optional<QString>> firstItem(const QList<std::pair<QString, std::optional<QString>>> &items,
+                                                const QString &name)
 {
     for (const auto &[key, value] : items) {
         if (key == name)
@@ -54,12 +55,12 @@ std::optional<std::optional<QString>> firstItem(const QList<std::pair<QString, s
 QByteArray page(const QString &text)
 {
     const QByteArray body = text.toUtf8();
-    return "HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: " + QByteArray::number(body.size())
-        + "\r\nConnection: close\r\n\r\n" + body;
+    return "HTTP/1.1 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: "
+        + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
 }
 
-HTTPRequest codeRequest(const QUrl &tokenBase, const GoogleCredential &client, const QString &code, const QString &verifier,
-                        const QString &redirect)
+HTTPRequest codeRequest(const QUrl &tokenBase, const GoogleCredential &client, const QString &code,
+                        const QString &verifier, const QString &redirect)
 {
     HTTPRequest request = YouTubeService::request(YouTubeService::address(tokenBase, QStringLiteral("/token")), "POST");
     request.setHeader("Content-Type", "application/x-www-form-urlencoded");
@@ -76,7 +77,8 @@ HTTPRequest codeRequest(const QUrl &tokenBase, const GoogleCredential &client, c
 
 } // namespace
 
-LoopbackLogin::LoopbackLogin(YouTubeService service, BrowserOpener opener, std::chrono::milliseconds timeout, QObject *parent)
+LoopbackLogin::LoopbackLogin(YouTubeService service, BrowserOpener opener, std::chrono::milliseconds timeout,
+                             QObject *parent)
     : QObject(parent)
     , m_service(std::move(service))
     , m_opener(std::move(opener))
@@ -158,11 +160,13 @@ QCoro::Task<GoogleCredential> LoopbackLogin::authorize(GoogleCredential client)
 QCoro::Task<GoogleCredential> LoopbackLogin::exchange(GoogleCredential client, QString code, QString verifier)
 {
     const YouTubeService service = m_service;
-    const QJsonObject reply = co_await service.json(codeRequest(service.endpoints().token, client, code, verifier, m_redirect));
+    const QJsonObject reply = co_await service.json(
+        codeRequest(service.endpoints().token, client, code, verifier, m_redirect));
     const QJsonValue refresh = reply.value(QStringLiteral("refresh_token"));
     const QJsonValue access = reply.value(QStringLiteral("access_token"));
     if (!refresh.isString() || !access.isString())
-        throw StudioError(QStringLiteral("Google did not return the required credentials. Try reconnecting with consent."));
+        throw StudioError(
+            QStringLiteral("Google did not return the required credentials. Try reconnecting with consent."));
     const YouTubeChannel channel = co_await service.channel(access.toString());
     co_return GoogleCredential{client.clientID, client.clientSecret, refresh.toString(), channel.title, channel.id};
 }
@@ -198,7 +202,8 @@ void LoopbackLogin::onRequest(QTcpSocket *socket)
     const QStringList parts = text.split(QLatin1Char(' '));
     const QUrl url(QStringLiteral("http://127.0.0.1") + parts.value(1));
     // Anything but this exact path (a site icon, /callback/, /Callback) gets no reply at all.
-    if (data.isEmpty() || decoder.hasError() || parts.size() < 2 || !url.isValid() || url.path() != QLatin1String("/callback")) {
+    if (data.isEmpty() || decoder.hasError() || parts.size() < 2 || !url.isValid()
+        || url.path() != QLatin1String("/callback")) {
         socket->abort();
         return;
     }
@@ -208,8 +213,9 @@ void LoopbackLogin::onRequest(QTcpSocket *socket)
     const std::optional<std::optional<QString>> codeItem = firstItem(items, QStringLiteral("code"));
     const std::optional<QString> code = codeItem ? *codeItem : std::nullopt;
 
-    socket->write(page(stateMatches && code ? QStringLiteral("Sign-in received. You can return to Kinoloom.")
-                                            : QStringLiteral("Sign-in was not completed. Return to Kinoloom and try again.")));
+    socket->write(page(stateMatches && code
+                           ? QStringLiteral("Sign-in received. You can return to Kinoloom.")
+                           : QStringLiteral("Sign-in was not completed. Return to Kinoloom and try again.")));
     socket->disconnectFromHost();
     if (!stateMatches)
         return;

@@ -27,7 +27,14 @@ const SecretSchema *schema()
             {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
             {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
         },
-        0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+        0,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
+        nullptr,
     };
     return &value;
 }
@@ -82,7 +89,8 @@ bool searchOnce(SecretService *service, const QString &key, ItemList &found, int
 {
     GError *raw = nullptr;
     const auto query = attributes(key);
-    found.items = secret_service_search_sync(service, schema(), query.get(), static_cast<SecretSearchFlags>(flags), nullptr, &raw);
+    found.items = secret_service_search_sync(service, schema(), query.get(), static_cast<SecretSearchFlags>(flags),
+                                             nullptr, &raw);
     Error error(raw);
     return !error;
 }
@@ -109,7 +117,8 @@ std::unique_ptr<SecretValue, ValueUnref> loadedSecret(SecretItem *item)
 
 std::unique_ptr<SecretValue, ValueUnref> secretOf(const QByteArray &data)
 {
-    return std::unique_ptr<SecretValue, ValueUnref>(secret_value_new(data.constData(), data.size(), "application/octet-stream"));
+    return std::unique_ptr<SecretValue, ValueUnref>(
+        secret_value_new(data.constData(), data.size(), "application/octet-stream"));
 }
 
 } // namespace
@@ -138,9 +147,9 @@ void save(const QByteArray &data, const QString &key)
     const QByteArray account = key.toUtf8();
     const QByteArray label = "Kinoloom " + account;
     GError *raw = nullptr;
-    const bool stored = secret_password_store_binary_sync(schema(), SECRET_COLLECTION_DEFAULT, label.constData(), value.get(),
-                                                          nullptr, &raw, "service", "local.Kinoloom", "account",
-                                                          account.constData(), nullptr);
+    const bool stored = secret_password_store_binary_sync(schema(), SECRET_COLLECTION_DEFAULT, label.constData(),
+                                                          value.get(), nullptr, &raw, "service", "local.Kinoloom",
+                                                          "account", account.constData(), nullptr);
     Error error(raw);
     if (!stored)
         throw StudioError(saveFailedSentence);

@@ -31,7 +31,8 @@ QByteArray encodePairs(const QueryItems &items)
 
 QString statusSentence(int status)
 {
-    return QStringLiteral("Service request failed (HTTP %1). Check the account, API access, and connection, then retry.")
+    return QStringLiteral(
+               "Service request failed (HTTP %1). Check the account, API access, and connection, then retry.")
         .arg(status);
 }
 
@@ -75,20 +76,26 @@ HTTPRequest refreshRequest(const QUrl &tokenBase, const GoogleCredential &creden
 
 HTTPRequest channelRequest(const QUrl &api, const QString &token)
 {
-    const QueryItems query{{QStringLiteral("part"), QStringLiteral("snippet")}, {QStringLiteral("mine"), QStringLiteral("true")}};
-    return YouTubeService::request(YouTubeService::address(api, QStringLiteral("/youtube/v3/channels"), query), "GET", token);
+    const QueryItems query{{QStringLiteral("part"), QStringLiteral("snippet")},
+                           {QStringLiteral("mine"), QStringLiteral("true")}};
+    return YouTubeService::request(YouTubeService::address(api, QStringLiteral("/youtube/v3/channels"), query), "GET",
+                                   token);
 }
 
 HTTPRequest videoStateRequest(const QUrl &api, const QString &videoID, const QString &token)
 {
-    const QueryItems query{{QStringLiteral("part"), QStringLiteral("processingDetails,status")}, {QStringLiteral("id"), videoID}};
-    return YouTubeService::request(YouTubeService::address(api, QStringLiteral("/youtube/v3/videos"), query), "GET", token);
+    const QueryItems query{{QStringLiteral("part"), QStringLiteral("processingDetails,status")},
+                           {QStringLiteral("id"), videoID}};
+    return YouTubeService::request(YouTubeService::address(api, QStringLiteral("/youtube/v3/videos"), query), "GET",
+                                   token);
 }
 
 HTTPRequest createSessionRequest(const QUrl &api, const QString &token, const QByteArray &metadata, qint64 size)
 {
-    const QueryItems query{{QStringLiteral("uploadType"), QStringLiteral("resumable")}, {QStringLiteral("part"), QStringLiteral("snippet,status")}};
-    HTTPRequest request = YouTubeService::request(YouTubeService::address(api, QStringLiteral("/upload/youtube/v3/videos"), query), "POST", token);
+    const QueryItems query{{QStringLiteral("uploadType"), QStringLiteral("resumable")},
+                           {QStringLiteral("part"), QStringLiteral("snippet,status")}};
+    HTTPRequest request = YouTubeService::request(
+        YouTubeService::address(api, QStringLiteral("/upload/youtube/v3/videos"), query), "POST", token);
     request.setHeader("Content-Type", "application/json; charset=UTF-8");
     request.setHeader("X-Upload-Content-Length", QByteArray::number(size));
     request.setHeader("X-Upload-Content-Type", "video/mp4");
@@ -107,16 +114,19 @@ HTTPRequest chunkRequest(const QUrl &session, const QString &token, qint64 offse
 {
     HTTPRequest request = YouTubeService::request(session, "PUT", token);
     request.setHeader("Content-Type", "video/mp4");
-    request.setHeader("Content-Range", "bytes " + QByteArray::number(offset) + '-' + QByteArray::number(offset + bytes.size() - 1)
-                                           + '/' + QByteArray::number(size));
+    request.setHeader("Content-Range",
+                      "bytes " + QByteArray::number(offset) + '-' + QByteArray::number(offset + bytes.size() - 1) + '/'
+                          + QByteArray::number(size));
     request.body = std::move(bytes);
     return request;
 }
 
 HTTPRequest thumbnailRequest(const QUrl &api, const QString &token, const QString &videoID, QByteArray bytes, bool png)
 {
-    const QueryItems query{{QStringLiteral("videoId"), videoID}, {QStringLiteral("uploadType"), QStringLiteral("media")}};
-    HTTPRequest request = YouTubeService::request(YouTubeService::address(api, QStringLiteral("/upload/youtube/v3/thumbnails/set"), query), "POST", token);
+    const QueryItems query{{QStringLiteral("videoId"), videoID},
+                           {QStringLiteral("uploadType"), QStringLiteral("media")}};
+    HTTPRequest request = YouTubeService::request(
+        YouTubeService::address(api, QStringLiteral("/upload/youtube/v3/thumbnails/set"), query), "POST", token);
     request.setHeader("Content-Type", png ? "image/png" : "image/jpeg");
     request.body = std::move(bytes);
     return request;
@@ -124,13 +134,15 @@ HTTPRequest thumbnailRequest(const QUrl &api, const QString &token, const QStrin
 
 HTTPRequest draftRequest(const QUrl &base, const QString &key, const QString &title)
 {
-    HTTPRequest request = YouTubeService::request(YouTubeService::address(base, QStringLiteral("/v1/chat/completions")), "POST", key);
+    HTTPRequest request = YouTubeService::request(YouTubeService::address(base, QStringLiteral("/v1/chat/completions")),
+                                                  "POST", key);
     request.setHeader("Content-Type", "application/json");
     QJsonObject system;
     system.insert(QStringLiteral("role"), QStringLiteral("system"));
     system.insert(QStringLiteral("content"),
-                  QStringLiteral("Return JSON with description (string) and tags (array of strings). Do not claim to have watched "
-                                 "the video. Generate concise YouTube metadata based only on the supplied title."));
+                  QStringLiteral(
+                      "Return JSON with description (string) and tags (array of strings). Do not claim to have watched "
+                      "the video. Generate concise YouTube metadata based only on the supplied title."));
     QJsonObject user;
     user.insert(QStringLiteral("role"), QStringLiteral("user"));
     user.insert(QStringLiteral("content"), title);
@@ -240,7 +252,8 @@ QCoro::Task<QString> YouTubeService::processingState(QString videoID, QString to
     const std::optional<QJsonObject> first = firstObject(reply, QStringLiteral("items"));
     if (!first)
         throw StudioError(QStringLiteral("Video status is not available for this account."));
-    const QJsonValue processing = first->value(QStringLiteral("processingDetails")).toObject().value(QStringLiteral("processingStatus"));
+    const QJsonValue processing =
+        first->value(QStringLiteral("processingDetails")).toObject().value(QStringLiteral("processingStatus"));
     const QJsonValue upload = first->value(QStringLiteral("status")).toObject().value(QStringLiteral("uploadStatus"));
     QString state = QStringLiteral("unknown");
     if (processing.isString())
@@ -254,10 +267,11 @@ QByteArray YouTubeService::metadata(const PublishSettings &settings)
 {
     const bool titleValid = !settings.title.trimmed().isEmpty() && characterCount(settings.title) <= 100;
     const bool descriptionValid = settings.description.toUtf8().size() <= 5000;
-    const bool privacyValid = settings.privacy == QLatin1String("private") || settings.privacy == QLatin1String("unlisted")
-        || settings.privacy == QLatin1String("public");
+    const bool privacyValid = settings.privacy == QLatin1String("private")
+        || settings.privacy == QLatin1String("unlisted") || settings.privacy == QLatin1String("public");
     if (!titleValid || !descriptionValid || !privacyValid)
-        throw StudioError(QStringLiteral("Enter a title of 1–100 characters, a description under 5,000 bytes, and valid privacy."));
+        throw StudioError(
+            QStringLiteral("Enter a title of 1–100 characters, a description under 5,000 bytes, and valid privacy."));
 
     const QStringList tags = cleanTags(settings.tags);
     if (characterCount(tags.join(QLatin1Char(','))) > 500)
@@ -294,7 +308,8 @@ qint64 YouTubeService::nextOffset(const HTTPResponse &response, qint64 total)
         return 0;
     const QByteArray prefix("bytes=0-");
     const QByteArray last = range->startsWith(prefix) ? range->mid(prefix.size()) : QByteArray();
-    const bool digits = !last.isEmpty() && std::all_of(last.cbegin(), last.cend(), [](char c) { return c >= '0' && c <= '9'; });
+    const bool digits = !last.isEmpty()
+        && std::all_of(last.cbegin(), last.cend(), [](char c) { return c >= '0' && c <= '9'; });
     bool ok = false;
     const qint64 value = digits ? last.toLongLong(&ok) : -1;
     if (!ok || value < 0 || value >= total)
@@ -302,8 +317,9 @@ qint64 YouTubeService::nextOffset(const HTTPResponse &response, qint64 total)
     return value + 1;
 }
 
-QCoro::Task<ExportRecord> YouTubeService::upload(ExportRecord record, PublishSettings settings, QString token, QString channelID,
-                                                 bool confirmed, RecordChanged changed, Progress progress) const
+QCoro::Task<ExportRecord> YouTubeService::upload(ExportRecord record, PublishSettings settings, QString token,
+                                                 QString channelID, bool confirmed, RecordChanged changed,
+                                                 Progress progress) const
 {
     const YouTubeService self = *this;
     if (!confirmed)
@@ -319,7 +335,8 @@ QCoro::Task<ExportRecord> YouTubeService::upload(ExportRecord record, PublishSet
 
     QUrl session;
     if (!record.uploadSession) {
-        const HTTPResponse created = co_await self.m_http->send(createSessionRequest(self.m_endpoints.api, token, body, size));
+        const HTTPResponse created = co_await self.m_http->send(
+            createSessionRequest(self.m_endpoints.api, token, body, size));
         const std::optional<QByteArray> location = created.header("Location");
         if (created.status < 200 || created.status > 299 || !location)
             throw StudioError(statusText(QStringLiteral("Could not start upload (HTTP %1)."), created.status));
@@ -330,8 +347,9 @@ QCoro::Task<ExportRecord> YouTubeService::upload(ExportRecord record, PublishSet
         co_await changed(record);
     } else {
         if (record.uploadFingerprint != fingerprint)
-            throw StudioError(QStringLiteral("The file, account, or metadata changed since this upload started. Restore those "
-                                             "settings to resume; use a new export for a separate upload."));
+            throw StudioError(
+                QStringLiteral("The file, account, or metadata changed since this upload started. Restore those "
+                               "settings to resume; use a new export for a separate upload."));
         session = self.validateSession(*record.uploadSession);
     }
 
@@ -342,7 +360,8 @@ QCoro::Task<ExportRecord> YouTubeService::upload(ExportRecord record, PublishSet
         if (!file.open(QIODevice::ReadOnly))
             throw FileError(QStringLiteral("open"), record.path, file.errorString());
         if (offset >= size)
-            throw StudioError(QStringLiteral("All bytes were acknowledged but no video ID was returned. Retry to check the session."));
+            throw StudioError(QStringLiteral(
+                "All bytes were acknowledged but no video ID was returned. Retry to check the session."));
         for (;;) {
             self.m_http->checkCancellation();
             if (!file.seek(offset))
@@ -361,20 +380,24 @@ QCoro::Task<ExportRecord> YouTubeService::upload(ExportRecord record, PublishSet
                 break;
             }
             if (reply.status != 308)
-                throw StudioError(statusText(QStringLiteral("Upload interrupted (HTTP %1). Retry to resume the saved session."), reply.status));
+                throw StudioError(statusText(
+                    QStringLiteral("Upload interrupted (HTTP %1). Retry to resume the saved session."), reply.status));
             const qint64 next = nextOffset(reply, size);
             if (next <= offset || next > offset + length)
-                throw StudioError(QStringLiteral("Upload did not acknowledge the expected bytes. Retry to query the saved session."));
+                throw StudioError(
+                    QStringLiteral("Upload did not acknowledge the expected bytes. Retry to query the saved session."));
             if (progress)
                 progress(static_cast<double>(next) / static_cast<double>(size));
             if (next >= size)
-                throw StudioError(QStringLiteral("All bytes were acknowledged but no video ID was returned. Retry to check the session."));
+                throw StudioError(QStringLiteral(
+                    "All bytes were acknowledged but no video ID was returned. Retry to check the session."));
             offset = next;
         }
     } else if (reply.status != 200 && reply.status != 201) {
-        throw StudioError(statusText(QStringLiteral("Upload session could not be resumed (HTTP %1). The session may have expired; "
-                                                    "no duplicate was started."),
-                                     reply.status));
+        throw StudioError(
+            statusText(QStringLiteral("Upload session could not be resumed (HTTP %1). The session may have expired; "
+                                      "no duplicate was started."),
+                       reply.status));
     }
 
     const QJsonDocument video = parseServiceJson(reply.body);
@@ -414,7 +437,8 @@ QCoro::Task<> YouTubeService::setThumbnail(QString path, QString videoID, QStrin
     // The size is checked before reading, so a huge file picked by mistake never fills memory.
     const QString extension = QFileInfo(path).suffix().toLower();
     const bool png = extension == QLatin1String("png");
-    if (file.size() > thumbnailLimit || (!png && extension != QLatin1String("jpg") && extension != QLatin1String("jpeg")))
+    if (file.size() > thumbnailLimit
+        || (!png && extension != QLatin1String("jpg") && extension != QLatin1String("jpeg")))
         throw StudioError(invalid);
     QByteArray bytes = file.read(thumbnailLimit + 1);
     if (file.error() != QFileDevice::NoError)

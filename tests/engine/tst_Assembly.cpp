@@ -26,15 +26,17 @@ struct Probe
 Probe probe(const QString &path)
 {
     QProcess ffprobe;
-    ffprobe.start(QStringLiteral("ffprobe"), {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
-                                              QStringLiteral("stream=codec_type,codec_name,width,height:format=duration"),
-                                              QStringLiteral("-of"), QStringLiteral("json"), path});
+    ffprobe.start(QStringLiteral("ffprobe"),
+                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_entries"),
+                   QStringLiteral("stream=codec_type,codec_name,width,height:format=duration"), QStringLiteral("-of"),
+                   QStringLiteral("json"), path});
     ffprobe.waitForFinished(30000);
     const QJsonObject report = QJsonDocument::fromJson(ffprobe.readAllStandardOutput()).object();
     Probe result;
     for (const QJsonValue &value : report.value(QStringLiteral("streams")).toArray()) {
         const QJsonObject stream = value.toObject();
-        if (stream.value(QStringLiteral("codec_type")).toString() == QStringLiteral("video") && result.videoCodec.isEmpty()) {
+        if (stream.value(QStringLiteral("codec_type")).toString() == QStringLiteral("video")
+            && result.videoCodec.isEmpty()) {
             result.videoCodec = stream.value(QStringLiteral("codec_name")).toString();
             result.width = stream.value(QStringLiteral("width")).toInt();
             result.height = stream.value(QStringLiteral("height")).toInt();
@@ -42,7 +44,8 @@ Probe probe(const QString &path)
             result.audioCodec = stream.value(QStringLiteral("codec_name")).toString();
         }
     }
-    result.duration = report.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble();
+    result.duration =
+        report.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble();
     return result;
 }
 
@@ -158,9 +161,10 @@ void AssemblyTest::filmWithHooksMusicAndTitles()
 {
     QTemporaryDir root;
     StudioProject project;
-    project.assets = {asset(m_clip, ClipRole::hook, std::nullopt), asset(m_clip, ClipRole::main, 1.0),
-                      asset(m_silent, ClipRole::outro, 1.0), asset(m_still, ClipRole::main, std::nullopt, false, true),
-                      asset(m_clip, ClipRole::intro, 1.5), asset(m_clip, ClipRole::hook, std::nullopt)};
+    project.assets = {
+        asset(m_clip, ClipRole::hook, std::nullopt), asset(m_clip, ClipRole::main, 1.0),
+        asset(m_silent, ClipRole::outro, 1.0),       asset(m_still, ClipRole::main, std::nullopt, false, true),
+        asset(m_clip, ClipRole::intro, 1.5),         asset(m_clip, ClipRole::hook, std::nullopt)};
     project.assets[4].clipStart = 0.5;
     ProcessingSettings &settings = project.settings;
     settings.title = QStringLiteral("Alps");
@@ -183,7 +187,8 @@ void AssemblyTest::filmWithHooksMusicAndTitles()
     QCOMPARE(record.duration, total);
     QCOMPARE(record.kind, QStringLiteral("4K movie"));
     QCOMPARE(QFileInfo(record.path).fileName(), QStringLiteral("Movie-4K.mp4"));
-    QCOMPARE(QFileInfo(QFileInfo(record.path).absolutePath()).absolutePath(), QDir(root.path()).filePath(QStringLiteral("Exports")));
+    QCOMPARE(QFileInfo(QFileInfo(record.path).absolutePath()).absolutePath(),
+             QDir(root.path()).filePath(QStringLiteral("Exports")));
     const Probe film = probe(record.path);
     QCOMPARE(film.videoCodec, QStringLiteral("h264"));
     QCOMPARE(film.audioCodec, QStringLiteral("aac"));
@@ -217,11 +222,21 @@ void AssemblyTest::everyCodec_data()
     QTest::addColumn<QString>("video");
     QTest::addColumn<QString>("audio");
     QTest::addColumn<QString>("extension");
-    QTest::newRow("h264") << ExportCodec::h264 << "h264" << "aac" << "mp4";
-    QTest::newRow("hevc") << ExportCodec::hevc << "hevc" << "aac" << "mp4";
-    QTest::newRow("av1") << ExportCodec::av1 << "av1" << "aac" << "mp4";
-    QTest::newRow("prores") << ExportCodec::prores << "prores" << "pcm_s24le" << "mov";
-    QTest::newRow("ffv1") << ExportCodec::ffv1 << "ffv1" << "pcm_s24le" << "mkv";
+    QTest::newRow("h264") << ExportCodec::h264 << "h264"
+                          << "aac"
+                          << "mp4";
+    QTest::newRow("hevc") << ExportCodec::hevc << "hevc"
+                          << "aac"
+                          << "mp4";
+    QTest::newRow("av1") << ExportCodec::av1 << "av1"
+                         << "aac"
+                         << "mp4";
+    QTest::newRow("prores") << ExportCodec::prores << "prores"
+                            << "pcm_s24le"
+                            << "mov";
+    QTest::newRow("ffv1") << ExportCodec::ffv1 << "ffv1"
+                          << "pcm_s24le"
+                          << "mkv";
 }
 
 void AssemblyTest::everyCodec()
@@ -257,7 +272,8 @@ void AssemblyTest::previewAndShort()
 {
     QTemporaryDir root;
     StudioProject project;
-    project.assets = {asset(m_clip, ClipRole::main, std::nullopt), asset(m_still, ClipRole::hook, std::nullopt, false, true),
+    project.assets = {asset(m_clip, ClipRole::main, std::nullopt),
+                      asset(m_still, ClipRole::hook, std::nullopt, false, true),
                       asset(m_clip, ClipRole::hook, std::nullopt)};
     project.settings.music = m_music;
     project.settings.title = QStringLiteral("Alps");
@@ -309,7 +325,8 @@ void AssemblyTest::finalOutputPathIsWrittenOnlyWhenComplete()
     text.close();
     project.settings.music = notMusic;
     Reports failed;
-    QVERIFY_THROWS_EXCEPTION(ProcessFailure, failed.pipeline().render(project, root.path(), false, false, QSize(320, 180)));
+    QVERIFY_THROWS_EXCEPTION(ProcessFailure,
+                             failed.pipeline().render(project, root.path(), false, false, QSize(320, 180)));
     QVERIFY(!QFileInfo::exists(final));
     QStringList jobs = jobFolders(out);
     QCOMPARE(jobs.size(), 1);
@@ -389,7 +406,8 @@ void AssemblyTest::refusals()
 
     // A cancelled job does not start.
     pipeline.runner->cancel();
-    QVERIFY_THROWS_EXCEPTION(CancellationError, pipeline.render(shortFilm(), root.path(), false, false, QSize(320, 180)));
+    QVERIFY_THROWS_EXCEPTION(CancellationError,
+                             pipeline.render(shortFilm(), root.path(), false, false, QSize(320, 180)));
 }
 
 void AssemblyTest::usableMovieCheck()

@@ -20,8 +20,8 @@ MediaAsset video(double selection, const QString &name = QStringLiteral("clip.mo
 
 MediaAsset still()
 {
-    return MediaAsset::create(QStringLiteral("/media/still.png"), QStringLiteral("still.png"), 0, 1920, 1080, 0,
-                              false, true);
+    return MediaAsset::create(QStringLiteral("/media/still.png"), QStringLiteral("still.png"), 0, 1920, 1080, 0, false,
+                              true);
 }
 
 AssemblyGraph graphOf(const AssemblyTimeline &timeline, int width, int height)
@@ -103,8 +103,9 @@ void AssemblyGraphTest::hookOpeningAndShort()
     vertical.volume = 0;
     vertical.pictureTail = QStringLiteral("format=nv12,hwupload");
     const QString shortText = vertical.text();
-    QVERIFY(shortText.startsWith(QStringLiteral("[2:v]format=rgba,null[titles];[0:v]scale=1080:1920:flags=lanczos[base];"
-                                                "[base][titles]overlay=shortest=1:format=auto,format=nv12,hwupload[v];")));
+    QVERIFY(
+        shortText.startsWith(QStringLiteral("[2:v]format=rgba,null[titles];[0:v]scale=1080:1920:flags=lanczos[base];"
+                                            "[base][titles]overlay=shortest=1:format=auto,format=nv12,hwupload[v];")));
     QVERIFY(shortText.contains(QStringLiteral("volume=0.0,apad[source]")));
 }
 
@@ -123,18 +124,18 @@ void AssemblyGraphTest::timeline_data()
 
     QTest::newRow("two opening hooks") << QList<double>{60.0} << QList<double>{1.5, 3.5} << 30 << false << 2.0 << 3.0
                                        << 63.0 << 63.0 << 1.5 << 61.5;
-    QTest::newRow("one short hook at 25 fps") << QList<double>{60.0} << QList<double>{0.52} << 25 << false << 0.24
-                                              << 0.28 << 60.28 << 60.28 << 1.5 << 58.78;
-    QTest::newRow("music stops where the outro begins") << QList<double>{20.0, 16.0, 4.0} << QList<double>{} << 30
-                                                        << true << 0.0 << 0.0 << 40.0 << 36.0 << 1.5 << 34.5;
-    QTest::newRow("short body limits the crossfade") << QList<double>{1.0} << QList<double>{1.5, 3.5} << 30 << false
-                                                     << 0.5 << 4.5 << 5.5 << 5.5 << 1.5 << 4.0;
-    QTest::newRow("at least one frame of crossfade") << QList<double>{0.02} << QList<double>{1.5} << 30 << false
-                                                     << 1.0 / 30 << 1.5 - 1.0 / 30 << 0.02 + 1.5 - 1.0 / 30
-                                                     << 0.02 + 1.5 - 1.0 / 30 << (0.02 + 1.5 - 1.0 / 30) * 0.5
-                                                     << (0.02 + 1.5 - 1.0 / 30) * 0.5;
-    QTest::newRow("an outro alone still has sound") << QList<double>{2.0} << QList<double>{} << 30 << true << 0.0
-                                                    << 0.0 << 2.0 << 0.0 << 0.025 << 0.025;
+    QTest::newRow("one short hook at 25 fps")
+        << QList<double>{60.0} << QList<double>{0.52} << 25 << false << 0.24 << 0.28 << 60.28 << 60.28 << 1.5 << 58.78;
+    QTest::newRow("music stops where the outro begins")
+        << QList<double>{20.0, 16.0, 4.0} << QList<double>{} << 30 << true << 0.0 << 0.0 << 40.0 << 36.0 << 1.5 << 34.5;
+    QTest::newRow("short body limits the crossfade")
+        << QList<double>{1.0} << QList<double>{1.5, 3.5} << 30 << false << 0.5 << 4.5 << 5.5 << 5.5 << 1.5 << 4.0;
+    QTest::newRow("at least one frame of crossfade")
+        << QList<double>{0.02} << QList<double>{1.5} << 30 << false << 1.0 / 30 << 1.5 - 1.0 / 30
+        << 0.02 + 1.5 - 1.0 / 30 << 0.02 + 1.5 - 1.0 / 30 << (0.02 + 1.5 - 1.0 / 30) * 0.5
+        << (0.02 + 1.5 - 1.0 / 30) * 0.5;
+    QTest::newRow("an outro alone still has sound")
+        << QList<double>{2.0} << QList<double>{} << 30 << true << 0.0 << 0.0 << 2.0 << 0.0 << 0.025 << 0.025;
 }
 
 void AssemblyGraphTest::timeline()
@@ -181,11 +182,14 @@ void AssemblyGraphTest::clipLengths()
     settings.stillDuration = 7;
     const QList<MediaAsset> clips = {video(12), still(), video(0.51)};
     using Output = AssemblyTimeline::Output;
-    QCOMPARE(AssemblyTimeline::clipLengths(clips, settings, Output::film, 0), (QList<double>{12.0, 7.0, 0.5333333333333333}));
-    QCOMPARE(AssemblyTimeline::clipLengths(clips, settings, Output::preview, 0), (QList<double>{5.0, 5.0, 0.5333333333333333}));
+    QCOMPARE(AssemblyTimeline::clipLengths(clips, settings, Output::film, 0),
+             (QList<double>{12.0, 7.0, 0.5333333333333333}));
+    QCOMPARE(AssemblyTimeline::clipLengths(clips, settings, Output::preview, 0),
+             (QList<double>{5.0, 5.0, 0.5333333333333333}));
     QCOMPARE(AssemblyTimeline::clipLengths(clips, settings, Output::vertical, 4.0), (QList<double>{4.0, 4.0, 4.0}));
     settings.setFiveSecondClipCap(true);
-    QCOMPARE(AssemblyTimeline::clipLengths(clips, settings, Output::film, 0), (QList<double>{5.0, 5.0, 0.5333333333333333}));
+    QCOMPARE(AssemblyTimeline::clipLengths(clips, settings, Output::film, 0),
+             (QList<double>{5.0, 5.0, 0.5333333333333333}));
 
     QCOMPARE(AssemblyTimeline::openingHookLengths({video(10), video(10), video(10)}, 30),
              (QList<double>{1.5, 1.5, 3.5}));
@@ -221,16 +225,17 @@ void AssemblyGraphTest::concatList()
     file.write("old content that is longer than the new list\n");
     file.close();
 
-    const QString list = Pipeline::concatList({QStringLiteral("/a/segment-0.mkv"), QStringLiteral("/b/it's/segment-1.mkv")},
-                                              dir.path(), QStringLiteral("base"));
+    const QString list = Pipeline::concatList(
+        {QStringLiteral("/a/segment-0.mkv"), QStringLiteral("/b/it's/segment-1.mkv")}, dir.path(),
+        QStringLiteral("base"));
     QCOMPARE(list, stale);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), QByteArray("file '/a/segment-0.mkv'\nfile '/b/it'\\''s/segment-1.mkv'"));
     QCOMPARE(Pipeline::concatInput(list),
              (QStringList{QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"), QStringLiteral("0"),
                           QStringLiteral("-i"), list}));
-    QVERIFY_THROWS_EXCEPTION(StudioError, Pipeline::concatList({}, dir.filePath(QStringLiteral("missing")),
-                                                                 QStringLiteral("hooks")));
+    QVERIFY_THROWS_EXCEPTION(
+        StudioError, Pipeline::concatList({}, dir.filePath(QStringLiteral("missing")), QStringLiteral("hooks")));
 }
 
 QTEST_GUILESS_MAIN(AssemblyGraphTest)

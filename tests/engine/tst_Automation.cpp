@@ -32,8 +32,8 @@ void touch(const QString &path, const QString &localTime)
 
 MediaAsset asset(const QString &name, ClipRole role, double duration = 10, bool isImage = false)
 {
-    MediaAsset result = MediaAsset::create(QStringLiteral("/media/") + name, name, duration, 320, 180,
-                                           isImage ? 0 : 25, !isImage, isImage);
+    MediaAsset result = MediaAsset::create(QStringLiteral("/media/") + name, name, duration, 320, 180, isImage ? 0 : 25,
+                                           !isImage, isImage);
     result.role = role;
     return result;
 }
@@ -68,17 +68,17 @@ private slots:
     void extensions()
     {
         QCOMPARE(Automation::sourceExtensions(),
-                 (QStringList{"mp4", "mov", "m4v", "mkv", "avi", "mts", "m2ts", "mxf", "jpg", "jpeg", "png",
-                              "heic", "tif", "tiff", "webp"}));
+                 (QStringList{"mp4", "mov", "m4v", "mkv", "avi", "mts", "m2ts", "mxf", "jpg", "jpeg", "png", "heic",
+                              "tif", "tiff", "webp"}));
     }
 
     void findsMediaInNaturalOrder()
     {
         QTemporaryDir temp;
         const QString card = temp.filePath(QStringLiteral("card"));
-        for (const char *name : {"clip10.mov", "clip2.mov", "Clip3.MP4", "sub/a.mkv", "sub/deeper/b.M2TS",
-                                 "photo.JPG", "notes.txt", "mp4", "trailing.", ".hidden.mp4",
-                                 ".hiddenFolder/x.mp4", "folder.mov/inner.mp4"})
+        for (const char *name :
+             {"clip10.mov", "clip2.mov", "Clip3.MP4", "sub/a.mkv", "sub/deeper/b.M2TS", "photo.JPG", "notes.txt", "mp4",
+              "trailing.", ".hidden.mp4", ".hiddenFolder/x.mp4", "folder.mov/inner.mp4"})
             makeFile(card + QLatin1Char('/') + QLatin1String(name));
         makeFile(temp.filePath(QStringLiteral("elsewhere/outside.mp4")));
         QVERIFY(QFile::link(card + QStringLiteral("/clip2.mov"), card + QStringLiteral("/link.mp4")));
@@ -135,8 +135,8 @@ private slots:
         QTest::addColumn<QString>("folder"); // relative to a scratch folder holding A/Proj; "/" as is
         QTest::addColumn<QString>("message");
         const QString inside = QStringLiteral("Choose a camera or source folder outside the project folder.");
-        const QString unavailable =
-            QStringLiteral("The source folder is unavailable. Connect the camera or choose another folder.");
+        const QString unavailable = QStringLiteral(
+            "The source folder is unavailable. Connect the camera or choose another folder.");
         QTest::newRow("the project folder") << "A/Proj" << inside;
         QTest::newRow("spelled with dots") << "A/Media/../Proj/." << inside;
         QTest::newRow("inside the project") << "A/Proj/Media" << inside;
@@ -181,7 +181,8 @@ private slots:
         makeFile(card + QStringLiteral("/z.mp4"));
         const QString locked = card + QStringLiteral("/locked");
         QVERIFY(QFile::setPermissions(locked, {}));
-        auto restore = qScopeGuard([&] { QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+        auto restore = qScopeGuard(
+            [&] { QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
 
         const test::EnforcedPermissions permissions;
         if (!permissions.active() || !QDir(locked).entryList(QDir::Files).isEmpty())
@@ -275,11 +276,11 @@ private slots:
     void addingHooksLeavesProject_data()
     {
         QTest::addColumn<Roles>("roles");
-        QTest::newRow("no candidates") << Roles{{ClipRole::main, true}, {ClipRole::intro, false},
-                                                {ClipRole::outro, false}, {ClipRole::excluded, false}};
+        QTest::newRow("no candidates") << Roles{
+            {ClipRole::main, true}, {ClipRole::intro, false}, {ClipRole::outro, false}, {ClipRole::excluded, false}};
         QTest::newRow("a still hook already") << Roles{{ClipRole::main, false}, {ClipRole::hook, true}};
-        QTest::newRow("a video hook already") << Roles{{ClipRole::main, false}, {ClipRole::main, false},
-                                                       {ClipRole::hook, false}};
+        QTest::newRow("a video hook already")
+            << Roles{{ClipRole::main, false}, {ClipRole::main, false}, {ClipRole::hook, false}};
         QTest::newRow("empty project") << Roles{};
     }
 
@@ -298,8 +299,8 @@ private slots:
         QTest::addColumn<bool>("makeShort");
         QTest::addColumn<QString>("message"); // empty when accepted
         const QString noSequence = QStringLiteral("Import at least one sequence clip before starting.");
-        const QString noVideoHook =
-            QStringLiteral("A Short needs video hooks. Select hooks or enable automatic hook selection.");
+        const QString noVideoHook = QStringLiteral(
+            "A Short needs video hooks. Select hooks or enable automatic hook selection.");
         const Roles sixHooks(6, {ClipRole::hook, false});
 
         QTest::newRow("project's own check first") << sixHooks << true << "Choose at most five hooks.";

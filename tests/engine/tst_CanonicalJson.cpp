@@ -40,26 +40,27 @@ private slots:
     {
         QTest::addColumn<QJsonValue>("value");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("whole numbers have no fraction") << QJsonValue(QJsonArray{1.0, 0.0, -0.0, -3.0, 30})
-                                                        << QByteArray("[1,0,0,-3,30]");
+        QTest::newRow("whole numbers have no fraction")
+            << QJsonValue(QJsonArray{1.0, 0.0, -0.0, -3.0, 30}) << QByteArray("[1,0,0,-3,30]");
         QTest::newRow("shortest fractions") << QJsonValue(QJsonArray{0.1, 1.5, 0.1 + 0.2, 1.0 / 3.0})
                                             << QByteArray("[0.1,1.5,0.30000000000000004,0.3333333333333333]");
         QTest::newRow("extremes") << QJsonValue(QJsonArray{0.000008, 1e-7, 1e21, 123456789012.0})
                                   << QByteArray("[0.000008,1e-07,1e+21,123456789012]");
-        QTest::newRow("booleans and null") << QJsonValue(QJsonArray{true, false, QJsonValue()})
-                                           << QByteArray("[true,false,null]");
+        QTest::newRow("booleans and null")
+            << QJsonValue(QJsonArray{true, false, QJsonValue()}) << QByteArray("[true,false,null]");
         QTest::newRow("slashes and quotes")
             << QJsonValue(QStringLiteral("/a \"b\" \\c/")) << QByteArray("\"\\/a \\\"b\\\" \\\\c\\/\"");
-        QTest::newRow("control characters")
-            << QJsonValue(QStringLiteral("\n\t\r\b\f") + QChar(0x01) + QChar(0x1f))
-            << QByteArray("\"\\n\\t\\r\\b\\f\\u0001\\u001f\"");
+        QTest::newRow("control characters") << QJsonValue(QStringLiteral("\n\t\r\b\f") + QChar(0x01) + QChar(0x1f))
+                                            << QByteArray("\"\\n\\t\\r\\b\\f\\u0001\\u001f\"");
         QTest::newRow("plain utf-8") << QJsonValue(QStringLiteral("Ü ä € 🎬")) << QStringLiteral("\"Ü ä € 🎬\"").toUtf8();
         QTest::newRow("nested objects sorted")
-            << QJsonValue(QJsonObject{{QStringLiteral("gyroPreset"), QStringLiteral("")},
-                                      {QStringLiteral("b"), QJsonObject{{QStringLiteral("z"), 1}, {QStringLiteral("A"), 2}}},
-                                      {QStringLiteral("gyroflow"), true}})
+            << QJsonValue(
+                   QJsonObject{{QStringLiteral("gyroPreset"), QStringLiteral("")},
+                               {QStringLiteral("b"), QJsonObject{{QStringLiteral("z"), 1}, {QStringLiteral("A"), 2}}},
+                               {QStringLiteral("gyroflow"), true}})
             << QByteArray("{\"b\":{\"A\":2,\"z\":1},\"gyroflow\":true,\"gyroPreset\":\"\"}");
-        QTest::newRow("empty containers") << QJsonValue(QJsonArray{QJsonObject(), QJsonArray()}) << QByteArray("[{},[]]");
+        QTest::newRow("empty containers")
+            << QJsonValue(QJsonArray{QJsonObject(), QJsonArray()}) << QByteArray("[{},[]]");
     }
 
     void values()

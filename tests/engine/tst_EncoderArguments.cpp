@@ -45,9 +45,10 @@ void EncoderArgumentsTest::videoCodec_data()
                                               "-tag:v hvc1 -movflags +faststart");
     // This machine has no working VA-API device, so the hardware choice falls back to software.
     if (!hardwareEncoder::available(QStringLiteral("h264_vaapi")))
-        QTest::newRow("hardware H.264 without a device") << false << false
-                                                         << strings("-c:v libx264 -preset medium -b:v 100M -threads 0 "
-                                                                    "-pix_fmt yuv420p -tag:v avc1 -movflags +faststart");
+        QTest::newRow("hardware H.264 without a device")
+            << false << false
+            << strings("-c:v libx264 -preset medium -b:v 100M -threads 0 "
+                       "-pix_fmt yuv420p -tag:v avc1 -movflags +faststart");
     if (!hardwareEncoder::available(QStringLiteral("hevc_vaapi")))
         QTest::newRow("hardware HEVC without a device") << false << true
                                                         << strings("-c:v libx265 -preset medium -b:v 100M -threads 0 "
@@ -85,10 +86,11 @@ void EncoderArgumentsTest::mainVideoCodec_data()
                                                "-tag:v hvc1 -movflags +faststart")
                                     << "aac" << false;
     QTest::newRow("av1") << ExportCodec::av1 << 60
-                         << strings("-c:v libsvtav1 -preset 6 -crf 22 -pix_fmt yuv420p -tag:v av01 -movflags +faststart")
+                         << strings(
+                                "-c:v libsvtav1 -preset 6 -crf 22 -pix_fmt yuv420p -tag:v av01 -movflags +faststart")
                          << "aac" << false;
-    QTest::newRow("prores") << ExportCodec::prores << 30
-                            << strings("-c:v prores_ks -profile:v 3 -pix_fmt yuv422p10le") << "pcm_s24le" << true;
+    QTest::newRow("prores") << ExportCodec::prores << 30 << strings("-c:v prores_ks -profile:v 3 -pix_fmt yuv422p10le")
+                            << "pcm_s24le" << true;
     QTest::newRow("ffv1") << ExportCodec::ffv1 << 30
                           << strings("-c:v ffv1 -level 3 -slices 16 -pix_fmt yuv444p16le -threads 0") << "pcm_s24le"
                           << true;
@@ -137,15 +139,15 @@ void EncoderArgumentsTest::thumbnailTimes_data()
 
     QTest::newRow("plain tenths") << 60.0 << 0.0 << false << QList<double>{6, 12, 18, 24, 30, 36, 42, 48};
     QTest::newRow("two show the title") << 60.0 << 0.0 << true << QList<double>{5.3, 7.46, 18, 24, 30, 36, 42, 48};
-    QTest::newRow("window cut at the end") << 5.0 << 0.0 << true
-                                           << QList<double>{4.3, 4.66, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0};
-    QTest::newRow("no window in a short film") << 3.0 << 0.0 << true
-                                               << QList<double>{0.3, 0.6, 0.9, 1.2, 1.5, 1.8, 2.1, 2.4};
-    QTest::newRow("after a hook opening") << 63.0 << 3.0 << true
-                                          << QList<double>{8.3, 10.46, 18.9, 25.2, 31.5, 37.8, 44.1, 50.4};
+    QTest::newRow("window cut at the end")
+        << 5.0 << 0.0 << true << QList<double>{4.3, 4.66, 1.5, 2.0, 2.5, 3.0, 3.5, 4.0};
+    QTest::newRow("no window in a short film")
+        << 3.0 << 0.0 << true << QList<double>{0.3, 0.6, 0.9, 1.2, 1.5, 1.8, 2.1, 2.4};
+    QTest::newRow("after a hook opening")
+        << 63.0 << 3.0 << true << QList<double>{8.3, 10.46, 18.9, 25.2, 31.5, 37.8, 44.1, 50.4};
     QTest::newRow("almost nothing") << 0.05 << 0.0 << true << QList<double>{0, 0, 0, 0, 0, 0, 0, 0};
-    QTest::newRow("never past 0.1 s before the end") << 0.5 << 0.0 << false
-                                                      << QList<double>{0.05, 0.1, 0.15, 0.2, 0.25, 0.3, 0.35, 0.4};
+    QTest::newRow("never past 0.1 s before the end")
+        << 0.5 << 0.0 << false << QList<double>{0.05, 0.1, 0.15, 0.2, 0.25, 0.3, 0.35, 0.4};
 }
 
 void EncoderArgumentsTest::thumbnailTimes()
@@ -158,7 +160,8 @@ void EncoderArgumentsTest::thumbnailTimes()
     QCOMPARE(times.size(), 8);
     for (int i = 0; i < 8; ++i) {
         if (qAbs(times[i] - expected[i]) > 1e-9)
-            QFAIL(qPrintable(QStringLiteral("candidate %1 is %2, expected %3").arg(i + 1).arg(times[i]).arg(expected[i])));
+            QFAIL(qPrintable(
+                QStringLiteral("candidate %1 is %2, expected %3").arg(i + 1).arg(times[i]).arg(expected[i])));
     }
 }
 

@@ -85,7 +85,8 @@ private slots:
     {
         QCOMPARE(Fingerprint::data(QByteArray()),
                  QStringLiteral("e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"));
-        QCOMPARE(Fingerprint::data("abc"), QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
+        QCOMPARE(Fingerprint::data("abc"),
+                 QStringLiteral("ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"));
     }
 
     void fileIdentity()
@@ -186,7 +187,9 @@ private slots:
     {
         QTest::addColumn<Change>("change");
         QTest::addColumn<bool>("changesKey");
-        const auto row = [](const char *name, bool changes, Change change) { QTest::newRow(name) << change << changes; };
+        const auto row = [](const char *name, bool changes, Change change) {
+            QTest::newRow(name) << change << changes;
+        };
         row("duration", true, [](MediaAsset &, ProcessingSettings &, SegmentRequest &r) { r.duration = 4.9; });
         row("width", true, [](MediaAsset &, ProcessingSettings &, SegmentRequest &r) { r.width = 1280; });
         row("height", true, [](MediaAsset &, ProcessingSettings &, SegmentRequest &r) { r.height = 720; });
@@ -196,11 +199,14 @@ private slots:
         row("still zoom", true, [](MediaAsset &, ProcessingSettings &s, SegmentRequest &) { s.stillZoom = false; });
         row("image", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.isImage = true; });
         row("role", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.role = ClipRole::hook; });
-        row("clipStart unset to 0", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.clipStart = 0.0; });
+        row("clipStart unset to 0", true,
+            [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.clipStart = 0.0; });
         row("clipEnd", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.clipEnd = 3.0; });
         row("crop scale", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.setCropScale(1.2); });
-        row("own grade", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.grade->brightness = 0.1; });
-        row("own grade stretch", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.grade->setContrastStretch(0); });
+        row("own grade", true,
+            [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.grade->brightness = 0.1; });
+        row("own grade stretch", true,
+            [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) { c.grade->setContrastStretch(0); });
         row("grade to all", true, [](MediaAsset &, ProcessingSettings &s, SegmentRequest &) { s.setGradeToAll(true); });
         row("prepared file", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) {
             c.preparedPath = QFileInfo(c.path).absolutePath() + QStringLiteral("/prepared.mkv");
@@ -210,7 +216,8 @@ private slots:
         });
         row("stylish off", true, [](MediaAsset &, ProcessingSettings &, SegmentRequest &r) { r.stylish = false; });
         row("same LUT content elsewhere", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) {
-            c.grade->stylishLUT = QFileInfo(c.path).absolutePath() + QStringLiteral("/other.cube"); // path is in the grade
+            c.grade->stylishLUT = QFileInfo(c.path).absolutePath()
+                + QStringLiteral("/other.cube"); // path is in the grade
         });
         row("name, id and audio take no part", false, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) {
             c.name = QStringLiteral("Renamed");
@@ -307,15 +314,18 @@ private slots:
             return RenderSegmentIdentity::make(clip, settings, 1920, 1080, 5, tail, true).key();
         };
         QVERIFY(key(on, false) != key(off, false));
-        QVERIFY(RenderSegmentIdentity::make(clip, on, 1920, 1080, 5, false, true).toJson().value(
-                    QStringLiteral("fiveSecondClipCap")).toBool());
+        QVERIFY(RenderSegmentIdentity::make(clip, on, 1920, 1080, 5, false, true)
+                    .toJson()
+                    .value(QStringLiteral("fiveSecondClipCap"))
+                    .toBool());
         // A tail segment ends at the end of the selection either way.
         QCOMPARE(key(on, true), key(off, true));
         // A selection of six seconds is cut at its end only, which the duration shows.
         clip.clipEnd = 6.0;
         QCOMPARE(key(on, false), key(off, false));
-        QVERIFY(!RenderSegmentIdentity::make(clip, on, 1920, 1080, 5, false, true).toJson().contains(
-            QStringLiteral("fiveSecondClipCap")));
+        QVERIFY(!RenderSegmentIdentity::make(clip, on, 1920, 1080, 5, false, true)
+                     .toJson()
+                     .contains(QStringLiteral("fiveSecondClipCap")));
     }
 
     void preparationKey()
@@ -328,9 +338,11 @@ private slots:
         settings.gyroPreset = fixture.preset;
 
         QByteArray text = "kinoloom-pipeline-3-lossless|" + Fingerprint::file(fixture.clipPath).toUtf8();
-        text += "{\"conversionLUT\":\"" + QString(fixture.conversion).replace(QLatin1Char('/'), QStringLiteral("\\/")).toUtf8()
-                + "\",\"fisheye\":false,\"gyroflow\":true,\"gyroPreset\":\""
-                + QString(fixture.preset).replace(QLatin1Char('/'), QStringLiteral("\\/")).toUtf8() + "\",\"vidstab\":false}";
+        text += "{\"conversionLUT\":\""
+            + QString(fixture.conversion).replace(QLatin1Char('/'), QStringLiteral("\\/")).toUtf8()
+            + "\",\"fisheye\":false,\"gyroflow\":true,\"gyroPreset\":\""
+            + QString(fixture.preset).replace(QLatin1Char('/'), QStringLiteral("\\/")).toUtf8()
+            + "\",\"vidstab\":false}";
         text += Fingerprint::data(test::readFile(fixture.conversion)).toLatin1();
         text += Fingerprint::data(test::readFile(fixture.preset)).toLatin1();
         QCOMPARE(Fingerprint::preparation(clip, settings), Fingerprint::data(text));
@@ -340,11 +352,14 @@ private slots:
     {
         QTest::addColumn<Change>("change");
         QTest::addColumn<bool>("changesKey");
-        const auto row = [](const char *name, bool changes, Change change) { QTest::newRow(name) << change << changes; };
+        const auto row = [](const char *name, bool changes, Change change) {
+            QTest::newRow(name) << change << changes;
+        };
         row("fisheye", true, [](MediaAsset &, ProcessingSettings &s, SegmentRequest &) { s.fisheye = true; });
         row("vidstab", true, [](MediaAsset &, ProcessingSettings &s, SegmentRequest &) { s.vidstab = true; });
         row("gyroflow", true, [](MediaAsset &, ProcessingSettings &s, SegmentRequest &) { s.gyroflow = true; });
-        row("conversion LUT", true, [](MediaAsset &, ProcessingSettings &s, SegmentRequest &) { s.conversionLUT.clear(); });
+        row("conversion LUT", true,
+            [](MediaAsset &, ProcessingSettings &s, SegmentRequest &) { s.conversionLUT.clear(); });
         row("other clip file", true, [](MediaAsset &c, ProcessingSettings &, SegmentRequest &) {
             c.path = QFileInfo(c.path).absolutePath() + QStringLiteral("/other.mov");
         });

@@ -42,8 +42,10 @@ void compareHistograms(const QList<QList<double>> &actual, const QList<QList<dou
         for (int bin = 0; bin < FrameAnalysisMath::binCount; ++bin) {
             if (qAbs(actual[channel][bin] - expected[channel][bin]) > 1e-9)
                 QFAIL(qPrintable(QStringLiteral("channel %1, bin %2: %3, expected %4")
-                                     .arg(channel).arg(bin)
-                                     .arg(actual[channel][bin]).arg(expected[channel][bin])));
+                                     .arg(channel)
+                                     .arg(bin)
+                                     .arg(actual[channel][bin])
+                                     .arg(expected[channel][bin])));
         }
     }
 }
@@ -92,13 +94,11 @@ private slots:
         QTest::addColumn<QList<QPointF>>("waveform");
 
         const QList<double> empty = histogram({});
-        QTest::newRow("null image") << QImage() << QList<QList<double>>{empty, empty, empty, empty}
-                                    << QList<QPointF>{};
+        QTest::newRow("null image") << QImage() << QList<QList<double>>{empty, empty, empty, empty} << QList<QPointF>{};
         QImage transparent(3, 2, QImage::Format_ARGB32);
         transparent.fill(Qt::transparent);
-        QTest::newRow("fully transparent") << transparent
-                                           << QList<QList<double>>{empty, empty, empty, empty}
-                                           << QList<QPointF>{};
+        QTest::newRow("fully transparent")
+            << transparent << QList<QList<double>>{empty, empty, empty, empty} << QList<QPointF>{};
 
         QImage white(1, 1, QImage::Format_RGB32);
         white.fill(Qt::white);
@@ -109,8 +109,7 @@ private slots:
         // Premultiplied 128 of alpha 128 is full red: luma 0.2126 falls in bin 13.
         QTest::newRow("half-transparent red")
             << premultiplied(1, 1, {{128, 0, 0, 128}})
-            << QList<QList<double>>{histogram({{13, 1.0}}), top, histogram({{0, 1.0}}),
-                                    histogram({{0, 1.0}})}
+            << QList<QList<double>>{histogram({{13, 1.0}}), top, histogram({{0, 1.0}}), histogram({{0, 1.0}})}
             << QList<QPointF>{{0, 0.2126}};
 
         // Grey and a green of the same luma: luma sits in one bin and reaches 1.0, while the
@@ -118,8 +117,7 @@ private slots:
         QTest::newRow("luma concentrated, colours spread")
             << premultiplied(2, 1, {{128, 128, 128, 255}, {0, 179, 0, 255}})
             << QList<QList<double>>{histogram({{32, 1.0}}), histogram({{0, 0.5}, {32, 0.5}}),
-                                    histogram({{32, 0.5}, {44, 0.5}}),
-                                    histogram({{0, 0.5}, {32, 0.5}})}
+                                    histogram({{32, 0.5}, {44, 0.5}}), histogram({{0, 0.5}, {32, 0.5}})}
             << QList<QPointF>{{0, 128 / 255.0}, {1, 0.7152 * 179 / 255.0}};
 
         // Luma is spread (peak 1) while green piles up in bin 0 (peak 3): luma still reaches
@@ -127,16 +125,14 @@ private slots:
         QTest::newRow("colour peak above luma peak")
             << premultiplied(3, 1, {{0, 0, 0, 255}, {255, 0, 0, 255}, {0, 0, 255, 255}})
             << QList<QList<double>>{histogram({{0, 1.0}, {4, 1.0}, {13, 1.0}}),
-                                    histogram({{0, 2 / 3.0}, {63, 1 / 3.0}}),
-                                    histogram({{0, 1.0}}),
+                                    histogram({{0, 2 / 3.0}, {63, 1 / 3.0}}), histogram({{0, 1.0}}),
                                     histogram({{0, 2 / 3.0}, {63, 1 / 3.0}})}
             << QList<QPointF>{{0, 0}, {0.5, 0.2126}, {1.0, 0.0722}};
 
         // Transparent pixels leave no point; the others keep their column.
         QTest::newRow("transparent pixel skipped")
             << premultiplied(3, 1, {{255, 255, 255, 255}, {0, 0, 0, 0}, {255, 255, 255, 255}})
-            << QList<QList<double>>{top, top, top, top}
-            << QList<QPointF>{{0, 1.0}, {1.0, 1.0}};
+            << QList<QList<double>>{top, top, top, top} << QList<QPointF>{{0, 1.0}, {1.0, 1.0}};
     }
 
     void analysis()

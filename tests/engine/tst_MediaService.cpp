@@ -74,9 +74,12 @@ private Q_SLOTS:
         QTest::addColumn<bool>("hasAudio");
         QTest::addColumn<QString>("codec");
         QTest::addColumn<QString>("audioCodec");
-        QTest::newRow("clip") << m_media.clip() << 2.0 << 30.0 << true << QStringLiteral("h264") << QStringLiteral("aac");
-        QTest::newRow("silent clip") << m_media.silentClip() << 2.0 << 30.0 << false << QStringLiteral("h264") << QStringLiteral("unknown");
-        QTest::newRow("still") << m_media.still() << 0.0 << 25.0 << false << QStringLiteral("png") << QStringLiteral("unknown");
+        QTest::newRow("clip") << m_media.clip() << 2.0 << 30.0 << true << QStringLiteral("h264")
+                              << QStringLiteral("aac");
+        QTest::newRow("silent clip") << m_media.silentClip() << 2.0 << 30.0 << false << QStringLiteral("h264")
+                                     << QStringLiteral("unknown");
+        QTest::newRow("still") << m_media.still() << 0.0 << 25.0 << false << QStringLiteral("png")
+                               << QStringLiteral("unknown");
     }
     void probesGeneratedMedia()
     {
@@ -112,8 +115,10 @@ private Q_SLOTS:
                 QFAIL("probe succeeded");
             } catch (const ProcessFailure &failure) {
                 QCOMPARE(failure.executable(), QStringLiteral("ffprobe library"));
-                QCOMPARE(failure.userMessage(),
-                         QStringLiteral("The video details could not be read. Check that the file is available and complete, then try again."));
+                QCOMPARE(
+                    failure.userMessage(),
+                    QStringLiteral(
+                        "The video details could not be read. Check that the file is available and complete, then try again."));
             }
         }
     }
@@ -154,12 +159,16 @@ private Q_SLOTS:
         QFETCH(bool, image);
         QFETCH(bool, middle);
         QFETCH(QStringList, seek);
-        const QStringList expected = QStringList{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-y")}
-            + seek
-            + QStringList{QStringLiteral("-i"), QStringLiteral("/in/a.mov"), QStringLiteral("-vf"), QStringLiteral("scale=480:-2"),
-                          QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-threads"), QStringLiteral("1"),
-                          QStringLiteral("-update"), QStringLiteral("1"), QStringLiteral("/out/a.jpg")};
-        QCOMPARE(MediaService::thumbnailArguments(QStringLiteral("/in/a.mov"), QStringLiteral("/out/a.jpg"), duration, image, middle),
+        const QStringList expected = QStringList{QStringLiteral("-v"), QStringLiteral("error"),
+                                                 QStringLiteral("-nostdin"), QStringLiteral("-y")}
+            + seek + QStringList{QStringLiteral("-i"),        QStringLiteral("/in/a.mov"),
+                                 QStringLiteral("-vf"),       QStringLiteral("scale=480:-2"),
+                                 QStringLiteral("-frames:v"), QStringLiteral("1"),
+                                 QStringLiteral("-threads"),  QStringLiteral("1"),
+                                 QStringLiteral("-update"),   QStringLiteral("1"),
+                                 QStringLiteral("/out/a.jpg")};
+        QCOMPARE(MediaService::thumbnailArguments(QStringLiteral("/in/a.mov"), QStringLiteral("/out/a.jpg"), duration,
+                                                  image, middle),
                  expected);
     }
 
@@ -217,10 +226,11 @@ private Q_SLOTS:
         // The container lasts 2 s, the picture 0.2 s: the usual seek (0.67 s) finds no picture.
         const QString movie = m_dir.filePath(QStringLiteral("short-picture.mkv"));
         const MediaService media = service();
-        media.runner->runFFmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-                                 QStringLiteral("-i"), QStringLiteral("testsrc2=size=320x180:rate=30:duration=0.2"),
-                                 QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=2"),
-                                 QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), movie});
+        media.runner->runFFmpeg(
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+             QStringLiteral("-i"), QStringLiteral("testsrc2=size=320x180:rate=30:duration=0.2"), QStringLiteral("-f"),
+             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=2"), QStringLiteral("-c:v"),
+             QStringLiteral("ffv1"), QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), movie});
         const MediaAsset asset = media.importAsset(movie, projectFolder(m_dir, QStringLiteral("short-picture")), false);
         QVERIFY(asset.duration > 1.9);
         QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
@@ -265,8 +275,9 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString destination = dir.filePath(QStringLiteral("thumb.jpg"));
         QVERIFY(test::writeFile(destination, "previous"));
-        QVERIFY_THROWS_EXCEPTION(ProcessFailure,
-                                 service().generateThumbnail(dir.filePath(QStringLiteral("missing.mp4")), destination, 2, false, false));
+        QVERIFY_THROWS_EXCEPTION(
+            ProcessFailure,
+            service().generateThumbnail(dir.filePath(QStringLiteral("missing.mp4")), destination, 2, false, false));
         QCOMPARE(test::readFile(destination), QByteArray("previous"));
         QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("thumb.jpg")});
 
@@ -283,7 +294,8 @@ private Q_SLOTS:
         QVERIFY(test::writeFile(file, "12345"));
         QVERIFY(QFile::link(file, link));
         const QString identity = MediaService::importIdentity(file);
-        QVERIFY2(identity.startsWith(QFileInfo(file).canonicalFilePath() + QStringLiteral("|5|")), qPrintable(identity));
+        QVERIFY2(identity.startsWith(QFileInfo(file).canonicalFilePath() + QStringLiteral("|5|")),
+                 qPrintable(identity));
         QVERIFY(!identity.section(QLatin1Char('|'), -1).contains(QLatin1Char('e'))); // never exponent form
         QCOMPARE(MediaService::importIdentity(link), identity);
 
@@ -295,7 +307,8 @@ private Q_SLOTS:
     void reportsDependencies()
     {
         const QStringList filters{QStringLiteral("drawtext: available"), QStringLiteral("lut3d: available"),
-                                  QStringLiteral("vidstabdetect: available"), QStringLiteral("vidstabtransform: available")};
+                                  QStringLiteral("vidstabdetect: available"),
+                                  QStringLiteral("vidstabtransform: available")};
         QCOMPARE(service(test::fakeTool(QStringLiteral("exits-two"))).dependencies(),
                  QStringList({QStringLiteral("FFmpeg library: available"), QStringLiteral("ffprobe library: available"),
                               QStringLiteral("Gyroflow (optional): available")})
@@ -338,8 +351,9 @@ private Q_SLOTS:
         QFETCH(bool, passes);
         const MediaService media = service();
         if (!QFile::exists(path)) {
-            media.runner->runFFmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), m_media.clip(),
-                                     QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-c:a"), QStringLiteral("pcm_s24le"), path});
+            media.runner->runFFmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"),
+                                     m_media.clip(), QStringLiteral("-c:v"), QStringLiteral("ffv1"),
+                                     QStringLiteral("-c:a"), QStringLiteral("pcm_s24le"), path});
         }
         try {
             const ProbeResult probed = media.validateMovie(path, width, 180, lossless);
@@ -348,7 +362,8 @@ private Q_SLOTS:
         } catch (const StudioError &error) {
             QVERIFY(!passes);
             QCOMPARE(error.message(),
-                     QStringLiteral("The rendered movie did not pass duration, dimensions, audio, or lossless codec validation."));
+                     QStringLiteral(
+                         "The rendered movie did not pass duration, dimensions, audio, or lossless codec validation."));
         }
     }
 };

@@ -120,12 +120,12 @@ void OutputSizeTest::workingSize_data()
     QTest::newRow("still without zoom counts as it is")
         << QList<MediaAsset>{clip(1920, 1080, true)} << false << uhd << QSize(1920, 1080);
     QTest::newRow("tiny clip is at least 2 x 2") << QList<MediaAsset>{clip(2, 1)} << true << uhd << QSize(2, 2);
-    QTest::newRow("odd results are made even") << QList<MediaAsset>{clip(1921, 1081)} << true << uhd
-                                                << QSize(1920, 1080);
+    QTest::newRow("odd results are made even")
+        << QList<MediaAsset>{clip(1921, 1081)} << true << uhd << QSize(1920, 1080);
     QTest::newRow("wider clip is limited by its height")
         << QList<MediaAsset>{clip(2560, 1080)} << true << uhd << QSize(1920, 1080);
-    QTest::newRow("portrait Short target") << QList<MediaAsset>{clip(1920, 1080)} << true << QSize(1080, 1920)
-                                           << QSize(606, 1080);
+    QTest::newRow("portrait Short target")
+        << QList<MediaAsset>{clip(1920, 1080)} << true << QSize(1080, 1920) << QSize(606, 1080);
 }
 
 void OutputSizeTest::workingSize()
@@ -177,10 +177,9 @@ void OutputSizeTest::estimatedRenderBytes_data()
     QTest::addColumn<int>("copies");
     QTest::addColumn<qint64>("expected");
 
-    QTest::newRow("margin only") << 1920 << 1080 << 0 << 10.0 << 0.0 << qint64(150000000) << 1
-                                 << qint64(2147483648);
-    QTest::newRow("negative lengths count as zero") << 1920 << 1080 << 30 << -5.0 << -5.0 << qint64(150000000) << 1
-                                                    << qint64(2147483648);
+    QTest::newRow("margin only") << 1920 << 1080 << 0 << 10.0 << 0.0 << qint64(150000000) << 1 << qint64(2147483648);
+    QTest::newRow("negative lengths count as zero")
+        << 1920 << 1080 << 30 << -5.0 << -5.0 << qint64(150000000) << 1 << qint64(2147483648);
     // 1920·1080·6·30·10·0.35 = 1,306,368,000; 10 s at 150 Mbit/s = 187,500,000.
     QTest::newRow("film of ten seconds") << 1920 << 1080 << 30 << 10.0 << 10.0 << qint64(150000000) << 1
                                          << qint64(1306368000 + 187500000 + 2147483648LL);
@@ -223,7 +222,8 @@ void OutputSizeTest::message_data()
     QTest::addColumn<QString>("note");
     QTest::addColumn<QString>("expected");
 
-    const QString tail = QStringLiteral(" If you continue, valid cached clips will be reused and kept. Free space first if needed.");
+    const QString tail = QStringLiteral(
+        " If you continue, valid cached clips will be reused and kept. Free space first if needed.");
     QTest::newRow("with disk path") << DiskSpaceCheck{5000000000, 2000000000, QStringLiteral("Footage"),
                                                       QStringLiteral("/media/footage")}
                                     << QString()
@@ -259,13 +259,13 @@ void OutputSizeTest::mountPointHolding_data()
 
     const QStringList nested = {QStringLiteral("/"), QStringLiteral("/home"), QStringLiteral("/home/me/usb"),
                                 QStringLiteral("/proc")};
-    QTest::newRow("longest match, not the first") << nested << QStringLiteral("/home/me/usb/Film")
-                                                  << QStringLiteral("/home/me/usb");
+    QTest::newRow("longest match, not the first")
+        << nested << QStringLiteral("/home/me/usb/Film") << QStringLiteral("/home/me/usb");
     QTest::newRow("the mount itself") << nested << QStringLiteral("/home") << QStringLiteral("/home");
-    QTest::newRow("whole components only") << nested << QStringLiteral("/home/me/usbstick")
-                                           << QStringLiteral("/home");
+    QTest::newRow("whole components only") << nested << QStringLiteral("/home/me/usbstick") << QStringLiteral("/home");
     QTest::newRow("root holds everything else") << nested << QStringLiteral("/srv/film") << QStringLiteral("/");
-    QTest::newRow("trailing slash of a path") << nested << QStringLiteral("/home/me/usb/") << QStringLiteral("/home/me/usb");
+    QTest::newRow("trailing slash of a path")
+        << nested << QStringLiteral("/home/me/usb/") << QStringLiteral("/home/me/usb");
     QTest::newRow("no mounts") << QStringList() << QStringLiteral("/srv") << QString();
 }
 
@@ -338,20 +338,19 @@ void OutputSizeTest::diskSpaceCheck_data()
     StudioProject cappedShort = withShort;
     cappedShort.settings.setFiveSecondClipCap(true);
     cappedShort.settings.includeHooks = false;
-    QTest::newRow("Short with the five-second cap") << cappedShort << false
-                                                    << filmBytes(1920, 1080, 30, 5, 5) + shortBytes(30, 15.0);
+    QTest::newRow("Short with the five-second cap")
+        << cappedShort << false << filmBytes(1920, 1080, 30, 5, 5) + shortBytes(30, 15.0);
 
     StudioProject stills = plain;
     stills.assets = {withRole(clip(1920, 1080, true), ClipRole::hook), main60};
     stills.settings.makeShort = true;
     stills.settings.includeHooks = false;
-    QTest::newRow("still hook in a Short lasts 59 s") << stills << false
-                                                       << filmBytes(1920, 1080, 30, 60, 60) + shortBytes(30, 59.0);
+    QTest::newRow("still hook in a Short lasts 59 s")
+        << stills << false << filmBytes(1920, 1080, 30, 60, 60) + shortBytes(30, 59.0);
 
     StudioProject preview = withShort;
     preview.assets = {main60, clip(1920, 1080, false, 1, 60), hook10};
-    QTest::newRow("preview: first clip, five seconds, no Short") << preview << true
-                                                                 << filmBytes(1920, 1080, 30, 5, 5);
+    QTest::newRow("preview: first clip, five seconds, no Short") << preview << true << filmBytes(1920, 1080, 30, 5, 5);
 
     StudioProject workingSize = plain;
     workingSize.settings.exportResolution = ExportResolution::p2160;

@@ -1,13 +1,13 @@
-#include "engine/pipeline/Pipeline.h"
 #include "engine/ProcessFailure.h"
 #include "engine/ProcessRunner.h"
+#include "engine/pipeline/Pipeline.h"
 #include "model/FileError.h"
 #include "support/MediaFixtures.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QProcess>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -24,7 +24,9 @@ struct Recorder
     Pipeline pipeline()
     {
         Pipeline result;
-        result.update = [this](const QString &stage, std::optional<double> fraction) { updates.append({stage, fraction}); };
+        result.update = [this](const QString &stage, std::optional<double> fraction) {
+            updates.append({stage, fraction});
+        };
         result.log = [this](const QString &line) { logged.append(line); };
         return result;
     }
@@ -55,9 +57,9 @@ private slots:
         QVERIFY(!fixtures.clip().isEmpty());
         QVERIFY(!fixtures.still().isEmpty());
 
-        const QStringList input{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                QStringLiteral("testsrc2=size=320x180:rate=30:duration=1"), QStringLiteral("-t"),
-                                QStringLiteral("1.0")};
+        const QStringList input{QStringLiteral("-f"), QStringLiteral("lavfi"),
+                                QStringLiteral("-i"), QStringLiteral("testsrc2=size=320x180:rate=30:duration=1"),
+                                QStringLiteral("-t"), QStringLiteral("1.0")};
         const QStringList lossless = Pipeline::losslessVideoArguments() + Pipeline::losslessAudioArguments();
         Pipeline pipeline;
         pipeline.runner = std::make_shared<ProcessRunner>();
@@ -67,11 +69,10 @@ private slots:
         // What a killed FFmpeg leaves: Matroska whose sizes were never filled in.
         QProcess unfinished;
         unfinished.setStandardOutputFile(folder + QStringLiteral("/unfinished.mkv"));
-        unfinished.start(QStringLiteral("ffmpeg"), QStringList{QStringLiteral("-nostdin"), QStringLiteral("-loglevel"),
-                                                               QStringLiteral("error")}
-                                                       + input + lossless
-                                                       + QStringList{QStringLiteral("-f"), QStringLiteral("matroska"),
-                                                                     QStringLiteral("pipe:1")});
+        unfinished.start(QStringLiteral("ffmpeg"),
+                         QStringList{QStringLiteral("-nostdin"), QStringLiteral("-loglevel"), QStringLiteral("error")}
+                             + input + lossless
+                             + QStringList{QStringLiteral("-f"), QStringLiteral("matroska"), QStringLiteral("pipe:1")});
         QVERIFY(unfinished.waitForFinished(60000));
         QCOMPARE(unfinished.exitCode(), 0);
 
@@ -81,7 +82,6 @@ private slots:
         QVERIFY(test::writeFile(folder + QStringLiteral("/truncated.png"), png.left(png.size() / 2)));
         QVERIFY(test::writeFile(folder + QStringLiteral("/notes.mkv"), "not a movie"));
     }
-
 
     void fixedArguments()
     {
@@ -112,8 +112,10 @@ private slots:
         QTest::newRow("start") << 4.0 << QStringLiteral("out_time_us=0") << 0.0 << false;
         QTest::newRow("negative reads as zero") << 4.0 << QStringLiteral("out_time_us=-500000") << 0.0 << false;
         QTest::newRow("past the end stays below one") << 4.0 << QStringLiteral("out_time_us=9000000") << 0.99 << false;
-        QTest::newRow("exactly the end stays below one") << 4.0 << QStringLiteral("out_time_us=4000000") << 0.99 << false;
-        QTest::newRow("fractional microseconds") << 2.0 << QStringLiteral("out_time_us=500000.5") << 500000.5 / 1e6 / 2.0 << false;
+        QTest::newRow("exactly the end stays below one")
+            << 4.0 << QStringLiteral("out_time_us=4000000") << 0.99 << false;
+        QTest::newRow("fractional microseconds")
+            << 2.0 << QStringLiteral("out_time_us=500000.5") << 500000.5 / 1e6 / 2.0 << false;
         QTest::newRow("zero duration drops it") << 0.0 << QStringLiteral("out_time_us=2000000") << -1.0 << false;
         QTest::newRow("negative duration drops it") << -1.0 << QStringLiteral("out_time_us=2000000") << -1.0 << false;
         QTest::newRow("not a number is dropped") << 4.0 << QStringLiteral("out_time_us=N/A") << -1.0 << false;
@@ -134,7 +136,8 @@ private slots:
         QFETCH(bool, logged);
         Recorder recorder;
         const Pipeline pipeline = recorder.pipeline();
-        const auto handler = pipeline.ffmpegLineHandler(QStringLiteral("Rendering"), duration, recorder.progressCallback());
+        const auto handler = pipeline.ffmpegLineHandler(QStringLiteral("Rendering"), duration,
+                                                        recorder.progressCallback());
         handler(line);
         if (fraction < 0) {
             QVERIFY(recorder.updates.isEmpty());

@@ -6,8 +6,8 @@
 #include "model/StudioProject.h"
 #include "support/FakeFFmpegOnPath.h"
 #include "support/FakeTools.h"
-#include "support/MediaFixtures.h"
 #include "support/MediaFacts.h"
+#include "support/MediaFixtures.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -65,8 +65,8 @@ std::function<void(const MediaAsset &)> recordCompleted(Reports &reports)
 MediaAsset asset(const QString &path, bool hasAudio, bool image)
 {
     return MediaAsset::create(path, QFileInfo(path).fileName(), image ? 0 : test::MediaFixtures::duration,
-                              test::MediaFixtures::width, test::MediaFixtures::height, image ? 0 : test::MediaFixtures::fps,
-                              hasAudio, image);
+                              test::MediaFixtures::width, test::MediaFixtures::height,
+                              image ? 0 : test::MediaFixtures::fps, hasAudio, image);
 }
 
 void verifyGrowsFromZeroToOne(const QList<double> &overall)
@@ -144,7 +144,8 @@ void tst_PipelinePreparation::withoutCorrectionsClipsKeepTheirOwnFiles()
     }
     QCOMPARE(result.assets.at(2), excluded);
     QCOMPARE(reports.completed.size(), 2);
-    QCOMPARE(reports.stages, (QStringList{QStringLiteral("Using original clip 1 of 2"), QStringLiteral("Using original clip 2 of 2")}));
+    QCOMPARE(reports.stages,
+             (QStringList{QStringLiteral("Using original clip 1 of 2"), QStringLiteral("Using original clip 2 of 2")}));
     QVERIFY(!QFileInfo::exists(m_root + QStringLiteral("/Cache/Render")));
     verifyGrowsFromZeroToOne(reports.overall);
 }
@@ -186,10 +187,11 @@ void tst_PipelinePreparation::correctionsMakeCachedLosslessIntermediates()
     StudioProject again = makePipeline(second).prepare(prepared, m_root);
     QCOMPARE(again.assets.at(0).preparation, QStringLiteral("Prepared \u00B7 cached"));
     QCOMPARE(again.assets.at(1).preparation, QStringLiteral("Prepared \u00B7 cached"));
-    QCOMPARE(second.stages, (QStringList{QStringLiteral("Prepared 1 of 2 \u00B7 cached"), QStringLiteral("Prepared 2 of 2 \u00B7 cached")}));
+    QCOMPARE(second.stages,
+             (QStringList{QStringLiteral("Prepared 1 of 2 \u00B7 cached"),
+                          QStringLiteral("Prepared 2 of 2 \u00B7 cached")}));
     QCOMPARE(QFileInfo(*movie.preparedPath).lastModified(), made);
     verifyGrowsFromZeroToOne(second.overall);
-
 }
 
 void tst_PipelinePreparation::cacheEntriesAreCheckedAndTakenIn()
@@ -233,8 +235,9 @@ void tst_PipelinePreparation::cacheEntriesAreCheckedAndTakenIn()
 void tst_PipelinePreparation::missingVidStabIsRefused()
 {
     const MediaAsset clip = asset(m_media->clip(), true, false);
-    test::FakeFFmpegOnPath withoutVidStab(m_temp->path(), "echo ' ... lut3d  V->V  Adjust colors using a 3D LUT.'\n"
-                                                    "echo ' ... zoompan V->V Apply Zoom & Pan effect.'\n");
+    test::FakeFFmpegOnPath withoutVidStab(m_temp->path(),
+                                          "echo ' ... lut3d  V->V  Adjust colors using a 3D LUT.'\n"
+                                          "echo ' ... zoompan V->V Apply Zoom & Pan effect.'\n");
     StudioProject project;
     project.settings.vidstab = true;
     for (int clips : {0, 1}) {
@@ -245,8 +248,9 @@ void tst_PipelinePreparation::missingVidStabIsRefused()
             makePipeline(reports).prepare(project, m_root);
             QFAIL("vid.stab was not refused");
         } catch (const StudioError &error) {
-            QCOMPARE(error.message(), QStringLiteral("This FFmpeg installation does not include vid.stab. Turn off motion "
-                                                     "stabilization or choose an FFmpeg build with vid.stab in Settings."));
+            QCOMPARE(error.message(),
+                     QStringLiteral("This FFmpeg installation does not include vid.stab. Turn off motion "
+                                    "stabilization or choose an FFmpeg build with vid.stab in Settings."));
         }
     }
 }
@@ -269,12 +273,14 @@ void tst_PipelinePreparation::gyroflowStabilisesMovies()
 
     const QJsonObject received = QJsonDocument::fromJson(test::readFile(record)).object();
     const QString job = received.value(QStringLiteral("directory")).toString();
-    QCOMPARE(QFileInfo(job).absolutePath(), QFileInfo(m_root + QStringLiteral("/Cache/Render/Jobs")).canonicalFilePath());
-    const QJsonObject settings{{QStringLiteral("output_path"), m_root + QStringLiteral("/Cache/Render/Jobs/") + QFileInfo(job).fileName()},
-                               {QStringLiteral("output_filename"), QStringLiteral("gyro.mov")},
-                               {QStringLiteral("codec"), QStringLiteral("ProRes")},
-                               {QStringLiteral("codec_options"), QStringLiteral("4444")},
-                               {QStringLiteral("use_gpu"), false}};
+    QCOMPARE(QFileInfo(job).absolutePath(),
+             QFileInfo(m_root + QStringLiteral("/Cache/Render/Jobs")).canonicalFilePath());
+    const QJsonObject settings{
+        {QStringLiteral("output_path"), m_root + QStringLiteral("/Cache/Render/Jobs/") + QFileInfo(job).fileName()},
+        {QStringLiteral("output_filename"), QStringLiteral("gyro.mov")},
+        {QStringLiteral("codec"), QStringLiteral("ProRes")},
+        {QStringLiteral("codec_options"), QStringLiteral("4444")},
+        {QStringLiteral("use_gpu"), false}};
     const QJsonArray arguments = received.value(QStringLiteral("arguments")).toArray();
     QCOMPARE(arguments.size(), 7);
     QCOMPARE(arguments.at(0).toString(), QStringLiteral("--no-gpu-decoding"));

@@ -5,8 +5,8 @@
 #include "model/ProcessingSettings.h"
 #include "model/StudioError.h"
 #include "support/FakeFFmpegOnPath.h"
-#include "support/MediaFixtures.h"
 #include "support/MediaFacts.h"
+#include "support/MediaFixtures.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -90,8 +90,7 @@ MediaAsset tst_PipelineSegments::asset(Source source) const
         return MediaAsset::create(m_media->clip(), QStringLiteral("clip.mp4"), 2, 320, 180, 30, true, false);
     case Source::silentMovie:
         return MediaAsset::create(m_media->silentClip(), QStringLiteral("silent.mp4"), 2, 320, 180, 30, false, false);
-    case Source::still:
-        break;
+    case Source::still: break;
     }
     return MediaAsset::create(m_media->still(), QStringLiteral("still.png"), 0, 320, 180, 0, false, true);
 }
@@ -127,12 +126,15 @@ void tst_PipelineSegments::segmentsHaveExactLengthSizeAndSound_data()
     QTest::addColumn<int>("index");
 
     QTest::newRow("movie with sound") << Source::movie << 30 << 1.5 << false << std::optional<double>() << 0;
-    QTest::newRow("movie without sound gets silence") << Source::silentMovie << 25 << 1.2 << false << std::optional<double>() << 1;
+    QTest::newRow("movie without sound gets silence")
+        << Source::silentMovie << 25 << 1.2 << false << std::optional<double>() << 1;
     QTest::newRow("zooming still") << Source::still << 30 << 1.0 << false << std::optional<double>() << 2;
     // Frame snapping may ask one frame more than the file holds; the last picture is held.
-    QTest::newRow("one frame past the end of the file") << Source::movie << 30 << 61.0 / 30 << false << std::optional<double>() << 3;
+    QTest::newRow("one frame past the end of the file")
+        << Source::movie << 30 << 61.0 / 30 << false << std::optional<double>() << 3;
     // The start (8 microseconds) would be written 8e-06 in exponent form, which FFmpeg refuses.
-    QTest::newRow("tail starting a few microseconds in") << Source::movie << 30 << 1.0 << true << std::optional<double>(1.000008) << 4;
+    QTest::newRow("tail starting a few microseconds in")
+        << Source::movie << 30 << 1.0 << true << std::optional<double>(1.000008) << 4;
 }
 
 void tst_PipelineSegments::segmentsHaveExactLengthSizeAndSound()
@@ -210,7 +212,8 @@ void tst_PipelineSegments::failedRunsLeaveNoFinishedSegment_data()
 {
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QString>("message");
-    QTest::newRow("FFmpeg fails half way") << QByteArray("for last; do :; done\necho half > \"$last\"\nexit 1\n") << QString();
+    QTest::newRow("FFmpeg fails half way")
+        << QByteArray("for last; do :; done\necho half > \"$last\"\nexit 1\n") << QString();
     QTest::newRow("FFmpeg writes nothing")
         << QByteArray("exit 0\n") << QStringLiteral("Rendered clip produced no output: clip.mp4");
 }

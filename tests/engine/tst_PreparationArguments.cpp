@@ -37,8 +37,10 @@ void tst_PreparationArguments::gyroflowCommandLine()
 {
     QFETCH(QString, preset);
     QFETCH(QStringList, tail);
-    const QStringList args = PreparationArguments::gyroflow(QStringLiteral("/j/J1"), preset, QStringLiteral("/m/clip.mov"));
-    QCOMPARE(args.mid(0, 3), (QStringList{QStringLiteral("--no-gpu-decoding"), QStringLiteral("-f"), QStringLiteral("-p")}));
+    const QStringList args = PreparationArguments::gyroflow(QStringLiteral("/j/J1"), preset,
+                                                            QStringLiteral("/m/clip.mov"));
+    QCOMPARE(args.mid(0, 3),
+             (QStringList{QStringLiteral("--no-gpu-decoding"), QStringLiteral("-f"), QStringLiteral("-p")}));
     QCOMPARE(args.at(3), QString::fromUtf8(PreparationArguments::gyroflowSettings(QStringLiteral("/j/J1"))));
     QCOMPARE(args.mid(4), tail);
 }
@@ -62,10 +64,11 @@ void tst_PreparationArguments::motionFilesAreEscapedForTheGraph()
 {
     const QString motion = QStringLiteral("/p/Dad's trip: day 1, [a]; b/Cache/motion.trf");
     const QStringList args = PreparationArguments::motionAnalysis(QStringLiteral("/m/in.mov"), motion);
-    QCOMPARE(args, (QStringList{QStringLiteral("-i"), QStringLiteral("/m/in.mov"), QStringLiteral("-vf"),
-                                QStringLiteral("vidstabdetect=shakiness=10:result=/p/Dad\\\\\\'s trip\\\\: day 1\\, "
-                                               "\\[a\\]\\; b/Cache/motion.trf"),
-                                QStringLiteral("-an"), QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")}));
+    QCOMPARE(args,
+             (QStringList{QStringLiteral("-i"), QStringLiteral("/m/in.mov"), QStringLiteral("-vf"),
+                          QStringLiteral("vidstabdetect=shakiness=10:result=/p/Dad\\\\\\'s trip\\\\: day 1\\, "
+                                         "\\[a\\]\\; b/Cache/motion.trf"),
+                          QStringLiteral("-an"), QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")}));
 }
 
 void tst_PreparationArguments::filters_data()
@@ -103,17 +106,32 @@ void tst_PreparationArguments::mainPass_data()
     QTest::addColumn<QStringList>("expected");
 
     const QString in = QStringLiteral("/m/in.mov");
-    QTest::newRow("video without filters")
-        << QStringList() << false
-        << QStringList{QStringLiteral("-i"), in, QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-level"),
-                       QStringLiteral("3"), QStringLiteral("-slices"), QStringLiteral("16"), QStringLiteral("-pix_fmt"),
-                       QStringLiteral("yuv444p16le"), QStringLiteral("-threads"), QStringLiteral("0"),
-                       QStringLiteral("-c:a"), QStringLiteral("pcm_s24le"), QStringLiteral("/j/prepared.mkv")};
-    QTest::newRow("still with two filters")
-        << QStringList{QStringLiteral("a=1"), QStringLiteral("b=2")} << true
-        << QStringList{QStringLiteral("-i"), in, QStringLiteral("-vf"), QStringLiteral("a=1,b=2"),
-                       QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-update"), QStringLiteral("1"),
-                       QStringLiteral("/j/prepared.png")};
+    QTest::newRow("video without filters") << QStringList() << false
+                                           << QStringList{QStringLiteral("-i"),
+                                                          in,
+                                                          QStringLiteral("-c:v"),
+                                                          QStringLiteral("ffv1"),
+                                                          QStringLiteral("-level"),
+                                                          QStringLiteral("3"),
+                                                          QStringLiteral("-slices"),
+                                                          QStringLiteral("16"),
+                                                          QStringLiteral("-pix_fmt"),
+                                                          QStringLiteral("yuv444p16le"),
+                                                          QStringLiteral("-threads"),
+                                                          QStringLiteral("0"),
+                                                          QStringLiteral("-c:a"),
+                                                          QStringLiteral("pcm_s24le"),
+                                                          QStringLiteral("/j/prepared.mkv")};
+    QTest::newRow("still with two filters") << QStringList{QStringLiteral("a=1"), QStringLiteral("b=2")} << true
+                                            << QStringList{QStringLiteral("-i"),
+                                                           in,
+                                                           QStringLiteral("-vf"),
+                                                           QStringLiteral("a=1,b=2"),
+                                                           QStringLiteral("-frames:v"),
+                                                           QStringLiteral("1"),
+                                                           QStringLiteral("-update"),
+                                                           QStringLiteral("1"),
+                                                           QStringLiteral("/j/prepared.png")};
 }
 
 void tst_PreparationArguments::mainPass()

@@ -123,7 +123,8 @@ private Q_SLOTS:
 
     void rejectsTextThatIsNotJson()
     {
-        for (const QByteArray &text : {QByteArray(), QByteArray("Invalid data found when processing input"), QByteArray("{\"streams\": [")}) {
+        for (const QByteArray &text :
+             {QByteArray(), QByteArray("Invalid data found when processing input"), QByteArray("{\"streams\": [")}) {
             try {
                 ProbeResult::fromFFprobeJson(text, QStringLiteral("clip.mov"));
                 QFAIL("accepted");

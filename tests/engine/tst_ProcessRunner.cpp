@@ -103,10 +103,11 @@ QStringList script(const QString &commands)
 // A run that keeps ffmpeg busy in real time until it is stopped (bounded at ten minutes).
 QStringList endlessFFmpeg()
 {
-    return {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-progress"), QStringLiteral("pipe:1"),
-            QStringLiteral("-re"), QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-            QStringLiteral("testsrc2=size=320x180:rate=30"), QStringLiteral("-t"), QStringLiteral("600"),
-            QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")};
+    return {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-progress"),
+            QStringLiteral("pipe:1"),       QStringLiteral("-re"),      QStringLiteral("-f"),
+            QStringLiteral("lavfi"),        QStringLiteral("-i"),       QStringLiteral("testsrc2=size=320x180:rate=30"),
+            QStringLiteral("-t"),           QStringLiteral("600"),      QStringLiteral("-f"),
+            QStringLiteral("null"),         QStringLiteral("-")};
 }
 
 // The helper mode of this test program: runs `tool` through a runner and prints its lines, so
@@ -152,9 +153,10 @@ private Q_SLOTS:
         const QString movie = m_dir.filePath(QStringLiteral("never.mkv"));
         QVERIFY_THROWS_EXCEPTION(CancellationError, runner.checkCancellation());
         QVERIFY_THROWS_EXCEPTION(CancellationError, runner.run(shell(), script(QStringLiteral("touch ") + marker)));
-        QVERIFY_THROWS_EXCEPTION(CancellationError,
-                                 runner.runFFmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
-                                                   QStringLiteral("anullsrc"), QStringLiteral("-t"), QStringLiteral("1"), movie}));
+        QVERIFY_THROWS_EXCEPTION(
+            CancellationError,
+            runner.runFFmpeg({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                              QStringLiteral("anullsrc"), QStringLiteral("-t"), QStringLiteral("1"), movie}));
         QVERIFY_THROWS_EXCEPTION(CancellationError, runner.runFFprobe({QStringLiteral("-version")}));
         // Even a tool that could not be found reports the cancellation first.
         QVERIFY_THROWS_EXCEPTION(CancellationError, runner.run(m_dir.filePath(QStringLiteral("missing")), {}));
@@ -197,8 +199,9 @@ private Q_SLOTS:
         QList<qsizetype> lengths;
         runner.run(shell(), script(QStringLiteral("head -c 2500000 /dev/zero | tr '\\0' x; echo; echo end")), {},
                    [&](const QString &line) { lengths.append(line.size()); });
-        QCOMPARE(lengths, QList<qsizetype>({ProcessRunner::outputKeep, ProcessRunner::outputKeep,
-                                            2'500'000 - 2 * ProcessRunner::outputKeep, 3}));
+        QCOMPARE(lengths,
+                 QList<qsizetype>({ProcessRunner::outputKeep, ProcessRunner::outputKeep,
+                                   2'500'000 - 2 * ProcessRunner::outputKeep, 3}));
     }
 
     void refusesWhatIsNotAnExecutableFile_data()
@@ -216,7 +219,9 @@ private Q_SLOTS:
             runner.run(path, {});
             QFAIL("the run started");
         } catch (const StudioError &error) {
-            QCOMPARE(error.message(), QStringLiteral("Executable not found: ") + path + QStringLiteral(". Set its location in Settings."));
+            QCOMPARE(error.message(),
+                     QStringLiteral("Executable not found: ") + path
+                         + QStringLiteral(". Set its location in Settings."));
         }
     }
 
@@ -229,7 +234,8 @@ private Q_SLOTS:
             QFAIL("the run started");
         } catch (const FileError &error) {
             QCOMPARE(error.path(), folder);
-            QCOMPARE(error.message(), QStringLiteral("Could not enter the folder “%1”: No such file or directory.").arg(folder));
+            QCOMPARE(error.message(),
+                     QStringLiteral("Could not enter the folder “%1”: No such file or directory.").arg(folder));
         }
     }
 
@@ -255,8 +261,8 @@ private Q_SLOTS:
         const int leaky = ::open("/dev/null", O_RDONLY);
         QVERIFY(leaky >= 0);
         ProcessRunner runner;
-        const QString report = runner.run(shell(), script(QStringLiteral("readlink /proc/$$/fd/0; ls /proc/$$/fd; ulimit -v; pwd")),
-                                          m_dir.path());
+        const QString report = runner.run(
+            shell(), script(QStringLiteral("readlink /proc/$$/fd/0; ls /proc/$$/fd; ulimit -v; pwd")), m_dir.path());
         ::close(leaky);
         const QStringList lines = report.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 6);
@@ -279,9 +285,8 @@ private Q_SLOTS:
         QFETCH(QString, tool);
         ProcessRunner runner;
         Lines lines;
-        auto running = std::async(std::launch::async, [&] {
-            return runner.run(test::fakeTool(tool), {}, {}, lines.handler());
-        });
+        auto running = std::async(std::launch::async,
+                                  [&] { return runner.run(test::fakeTool(tool), {}, {}, lines.handler()); });
         QVERIFY(lines.waitFor(QStringLiteral("ready")));
         runner.cancel();
         // The bound only catches a run that hangs.
@@ -299,7 +304,8 @@ private Q_SLOTS:
             return cancelled.run(test::fakeTool(QStringLiteral("ignores-term")), {}, {}, cancelledLines.handler());
         });
         auto finishing = std::async(std::launch::async, [&] {
-            return other.run(shell(), script(QStringLiteral("echo ready; sleep 1; echo done")), {}, otherLines.handler());
+            return other.run(shell(), script(QStringLiteral("echo ready; sleep 1; echo done")), {},
+                             otherLines.handler());
         });
         QVERIFY(cancelledLines.waitFor(QStringLiteral("ready")));
         QVERIFY(otherLines.waitFor(QStringLiteral("ready")));
@@ -333,11 +339,12 @@ private Q_SLOTS:
     {
         ProcessRunner runner;
         Lines lines;
-        const QString output = runner.runFFmpeg(
-            {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-progress"), QStringLiteral("pipe:1"),
-             QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("testsrc2=size=320x180:rate=30:duration=1"),
-             QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")},
-            lines.handler());
+        const QString output = runner.runFFmpeg({QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"),
+                                                 QStringLiteral("-progress"), QStringLiteral("pipe:1"),
+                                                 QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                                 QStringLiteral("testsrc2=size=320x180:rate=30:duration=1"),
+                                                 QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")},
+                                                lines.handler());
         QVERIFY(lines.waitFor(QStringLiteral("out_time_us="), 0s)); // from standard output
         QVERIFY(lines.waitFor(QStringLiteral("Input #0"), 0s)); // from the log on standard error
         QVERIFY(output.contains(QLatin1String("progress=end")));
@@ -347,13 +354,20 @@ private Q_SLOTS:
     {
         ProcessRunner runner;
         // Without "-v quiet" ffprobe prints its banner on standard error; it must not spoil the JSON.
-        const QString output = runner.runFFprobe({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-show_streams"),
-                                                  QStringLiteral("-of"), QStringLiteral("json"),
-                                                  QStringLiteral("testsrc2=size=320x180:rate=30:duration=1")});
+        const QString output = runner.runFFprobe(
+            {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-show_streams"), QStringLiteral("-of"),
+             QStringLiteral("json"), QStringLiteral("testsrc2=size=320x180:rate=30:duration=1")});
         QJsonParseError error;
         const QJsonDocument document = QJsonDocument::fromJson(output.toUtf8(), &error);
         QCOMPARE(error.error, QJsonParseError::NoError);
-        QCOMPARE(document.object().value(QStringLiteral("streams")).toArray().first().toObject().value(QStringLiteral("width")).toInt(), 320);
+        QCOMPARE(document.object()
+                     .value(QStringLiteral("streams"))
+                     .toArray()
+                     .first()
+                     .toObject()
+                     .value(QStringLiteral("width"))
+                     .toInt(),
+                 320);
     }
 
     void toolFailuresAreLabelled()
@@ -403,7 +417,8 @@ private Q_SLOTS:
     {
         ProcessRunner runner;
         Lines lines;
-        auto running = std::async(std::launch::async, [&] { return runner.runFFmpeg(endlessFFmpeg(), lines.handler()); });
+        auto running = std::async(std::launch::async,
+                                  [&] { return runner.runFFmpeg(endlessFFmpeg(), lines.handler()); });
         QVERIFY(lines.waitFor(QStringLiteral("out_time_us=")));
         runner.cancel();
         QVERIFY(running.wait_for(10s) == std::future_status::ready);

@@ -8,12 +8,14 @@ namespace {
 
 MediaAsset still()
 {
-    return MediaAsset::create(QStringLiteral("/m/photo.jpg"), QStringLiteral("photo.jpg"), 0, 1920, 1080, 0, false, true);
+    return MediaAsset::create(QStringLiteral("/m/photo.jpg"), QStringLiteral("photo.jpg"), 0, 1920, 1080, 0, false,
+                              true);
 }
 
 MediaAsset movie(double duration = 10)
 {
-    return MediaAsset::create(QStringLiteral("/m/clip.mov"), QStringLiteral("clip.mov"), duration, 1920, 1080, 30, true, false);
+    return MediaAsset::create(QStringLiteral("/m/clip.mov"), QStringLiteral("clip.mov"), duration, 1920, 1080, 30, true,
+                              false);
 }
 
 const QString baseMovieChain = QStringLiteral(
@@ -44,27 +46,52 @@ void tst_SegmentArguments::stillWithZoomMatchesTheWorkedExample()
     const MediaAsset clip = still();
     const auto grade = SegmentArguments::effectiveGrade(clip, settings);
     const QString chain = SegmentArguments::videoFilter(clip, settings, 1920, 1080, 5.0, grade, QString());
-    QCOMPARE(chain, QStringLiteral("scale=1920:1080:force_original_aspect_ratio=increase,crop=1920:1080,setsar=1,"
-                                   "zoompan=z='min(1+0.1*on/150,1.1)':d=1:s=1920x1080:fps=30,"
-                                   "fps=30,settb=AVTB,setpts=PTS-STARTPTS,format=yuv444p16le"));
+    QCOMPARE(chain,
+             QStringLiteral("scale=1920:1080:force_original_aspect_ratio=increase,crop=1920:1080,setsar=1,"
+                            "zoompan=z='min(1+0.1*on/150,1.1)':d=1:s=1920x1080:fps=30,"
+                            "fps=30,settb=AVTB,setpts=PTS-STARTPTS,format=yuv444p16le"));
 
     SegmentArguments::Input input;
     input.source = clip.path;
     input.still = true;
     input.sourceHasAudio = true; // a still never takes sound from its file
     const QStringList args = SegmentArguments::arguments(input, 30, chain, 5.0, QStringLiteral("/r/segment-0.mkv"));
-    QCOMPARE(args, (QStringList{
-        QStringLiteral("-loop"), QStringLiteral("1"), QStringLiteral("-framerate"), QStringLiteral("30"),
-        QStringLiteral("-i"), QStringLiteral("/m/photo.jpg"),
-        QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000"),
-        QStringLiteral("-vf"), chain,
-        QStringLiteral("-map"), QStringLiteral("0:v:0"), QStringLiteral("-map"), QStringLiteral("1:a:0"),
-        QStringLiteral("-af"), QStringLiteral("aresample=48000,apad"), QStringLiteral("-ac"), QStringLiteral("2"),
-        QStringLiteral("-t"), QStringLiteral("5.0"),
-        QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-level"), QStringLiteral("3"),
-        QStringLiteral("-slices"), QStringLiteral("16"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv444p16le"),
-        QStringLiteral("-threads"), QStringLiteral("0"),
-        QStringLiteral("-c:a"), QStringLiteral("pcm_s24le"), QStringLiteral("/r/segment-0.mkv")}));
+    QCOMPARE(args,
+             (QStringList{QStringLiteral("-loop"),
+                          QStringLiteral("1"),
+                          QStringLiteral("-framerate"),
+                          QStringLiteral("30"),
+                          QStringLiteral("-i"),
+                          QStringLiteral("/m/photo.jpg"),
+                          QStringLiteral("-f"),
+                          QStringLiteral("lavfi"),
+                          QStringLiteral("-i"),
+                          QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000"),
+                          QStringLiteral("-vf"),
+                          chain,
+                          QStringLiteral("-map"),
+                          QStringLiteral("0:v:0"),
+                          QStringLiteral("-map"),
+                          QStringLiteral("1:a:0"),
+                          QStringLiteral("-af"),
+                          QStringLiteral("aresample=48000,apad"),
+                          QStringLiteral("-ac"),
+                          QStringLiteral("2"),
+                          QStringLiteral("-t"),
+                          QStringLiteral("5.0"),
+                          QStringLiteral("-c:v"),
+                          QStringLiteral("ffv1"),
+                          QStringLiteral("-level"),
+                          QStringLiteral("3"),
+                          QStringLiteral("-slices"),
+                          QStringLiteral("16"),
+                          QStringLiteral("-pix_fmt"),
+                          QStringLiteral("yuv444p16le"),
+                          QStringLiteral("-threads"),
+                          QStringLiteral("0"),
+                          QStringLiteral("-c:a"),
+                          QStringLiteral("pcm_s24le"),
+                          QStringLiteral("/r/segment-0.mkv")}));
 }
 
 void tst_SegmentArguments::videoFilter_data()
@@ -111,16 +138,15 @@ void tst_SegmentArguments::videoFilter_data()
     graded.setHighlightRecovery(50);
     graded.stylishLUT = QStringLiteral("/l/Teal: orange.cube");
     graded.lutStrength = 30;
-    const QString fullGrade =
-        QStringLiteral(",eq=brightness=0.1:contrast=1.2:saturation=0.9:gamma=1.0"
-                       ",colorlevels=rimin=0.04:gimin=0.04:bimin=0.04:rimax=0.96:gimax=0.96:bimax=0.96"
-                       ",curves=master='0/0 0.5/0.5 0.75/0.71 0.9/0.8200000000000001 1/0.89'"
-                       ",colorbalance=rs=0.1:bs=-0.1");
-    QTest::newRow("full project grade with look")
-        << movie() << graded << 320 << 2.0 << true
-        << baseMovieChain + fullGrade
-               + QStringLiteral(",split=2[base][look];[look]lut3d=file=/r/look.cube:interp=tetrahedral[graded];"
-                                "[base][graded]blend=all_expr='A*0.7+B*0.3'");
+    const QString fullGrade = QStringLiteral(
+        ",eq=brightness=0.1:contrast=1.2:saturation=0.9:gamma=1.0"
+        ",colorlevels=rimin=0.04:gimin=0.04:bimin=0.04:rimax=0.96:gimax=0.96:bimax=0.96"
+        ",curves=master='0/0 0.5/0.5 0.75/0.71 0.9/0.8200000000000001 1/0.89'"
+        ",colorbalance=rs=0.1:bs=-0.1");
+    QTest::newRow("full project grade with look") << movie() << graded << 320 << 2.0 << true
+                                                  << baseMovieChain + fullGrade
+            + QStringLiteral(",split=2[base][look];[look]lut3d=file=/r/look.cube:interp=tetrahedral[graded];"
+                             "[base][graded]blend=all_expr='A*0.7+B*0.3'");
     QTest::newRow("not stylish: no look") << movie() << graded << 320 << 2.0 << false << baseMovieChain + fullGrade;
 
     MediaAsset outro = movie();
@@ -155,7 +181,8 @@ void tst_SegmentArguments::effectiveGrade()
     clip.grade = own;
     QCOMPARE(SegmentArguments::effectiveGrade(clip, settings), std::optional<ClipGrade>(own));
     settings.setGradeToAll(true);
-    QCOMPARE(SegmentArguments::effectiveGrade(clip, settings), std::optional<ClipGrade>(ClipGrade::fromSettings(settings)));
+    QCOMPARE(SegmentArguments::effectiveGrade(clip, settings),
+             std::optional<ClipGrade>(ClipGrade::fromSettings(settings)));
     clip.role = ClipRole::outro;
     QVERIFY(!SegmentArguments::effectiveGrade(clip, settings));
 
@@ -176,10 +203,14 @@ void tst_SegmentArguments::startTime_data()
     QTest::addColumn<bool>("tail");
     QTest::addColumn<double>("expected");
 
-    QTest::newRow("head takes the selection start") << std::optional<double>(2.0) << std::optional<double>(8.0) << 10.0 << 3.0 << false << 2.0;
-    QTest::newRow("tail ends at the selection end") << std::optional<double>(2.0) << std::optional<double>(8.0) << 10.0 << 3.0 << true << 5.0;
-    QTest::newRow("tail of a file shorter than its selection") << std::optional<double>() << std::optional<double>() << 6.0 << 3.0 << true << 3.0;
-    QTest::newRow("tail never starts before the selection") << std::optional<double>(2.0) << std::optional<double>(4.0) << 10.0 << 3.0 << true << 2.0;
+    QTest::newRow("head takes the selection start")
+        << std::optional<double>(2.0) << std::optional<double>(8.0) << 10.0 << 3.0 << false << 2.0;
+    QTest::newRow("tail ends at the selection end")
+        << std::optional<double>(2.0) << std::optional<double>(8.0) << 10.0 << 3.0 << true << 5.0;
+    QTest::newRow("tail of a file shorter than its selection")
+        << std::optional<double>() << std::optional<double>() << 6.0 << 3.0 << true << 3.0;
+    QTest::newRow("tail never starts before the selection")
+        << std::optional<double>(2.0) << std::optional<double>(4.0) << 10.0 << 3.0 << true << 2.0;
 }
 
 void tst_SegmentArguments::startTime()
@@ -216,7 +247,8 @@ void tst_SegmentArguments::audioComesFromTheSourceOnlyForMoviesWithSound()
     input.source = QStringLiteral("/m/x");
     input.still = still;
     input.sourceHasAudio = hasAudio;
-    const QStringList args = SegmentArguments::arguments(input, 25, QStringLiteral("null"), 2.0, QStringLiteral("/r/s.mkv"));
+    const QStringList args = SegmentArguments::arguments(input, 25, QStringLiteral("null"), 2.0,
+                                                         QStringLiteral("/r/s.mkv"));
     QCOMPARE(args.at(args.indexOf(QStringLiteral("0:v:0")) + 2), map);
     QCOMPARE(args.contains(QStringLiteral("-ss")), !still);
     QCOMPARE(args.contains(QStringLiteral("-loop")), still);
@@ -230,7 +262,8 @@ void tst_SegmentArguments::tinyStartTimesAreWrittenWithoutExponent()
     SegmentArguments::Input input;
     input.source = clip.path;
     input.start = start;
-    const QStringList args = SegmentArguments::arguments(input, 30, QStringLiteral("null"), 1.0, QStringLiteral("/r/s.mkv"));
+    const QStringList args = SegmentArguments::arguments(input, 30, QStringLiteral("null"), 1.0,
+                                                         QStringLiteral("/r/s.mkv"));
     const QString text = args.at(args.indexOf(QStringLiteral("-ss")) + 1);
     QVERIFY2(!text.contains(QLatin1Char('e')), qPrintable(text));
     QCOMPARE(text.toDouble(), start);

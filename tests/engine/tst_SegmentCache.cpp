@@ -61,7 +61,9 @@ struct Recorder
     {
         Pipeline result;
         result.reuseInterruptedJobCache = resume;
-        result.update = [this](const QString &stage, std::optional<double> fraction) { updates.append({stage, fraction}); };
+        result.update = [this](const QString &stage, std::optional<double> fraction) {
+            updates.append({stage, fraction});
+        };
         return result;
     }
     std::function<void(double)> progressCallback()
@@ -109,12 +111,13 @@ private slots:
 
         Recorder recorder;
         const Pipeline pipeline = recorder.pipeline(false);
-        const std::optional<QString> found =
-            pipeline.findSegment(key, cacheRoot, 2, QStringLiteral("Beach"), std::nullopt, recorder.progressCallback());
+        const std::optional<QString> found = pipeline.findSegment(key, cacheRoot, 2, QStringLiteral("Beach"),
+                                                                  std::nullopt, recorder.progressCallback());
         if (hit) {
             QCOMPARE(found, std::optional<QString>(cacheFile));
-            QCOMPARE(recorder.updates,
-                     (QList<QPair<QString, std::optional<double>>>{{QStringLiteral("Reusing cached clip 3 · Beach"), 1.0}}));
+            QCOMPARE(
+                recorder.updates,
+                (QList<QPair<QString, std::optional<double>>>{{QStringLiteral("Reusing cached clip 3 · Beach"), 1.0}}));
             QCOMPARE(recorder.progress, QList<double>{1.0});
         } else {
             QCOMPARE(found, std::nullopt);
@@ -233,7 +236,8 @@ private slots:
             QSKIP("the temporary folder's volume has less than the free-space margin");
         QVERIFY(Pipeline::canKeepCacheFile(QStringLiteral("/proc/self/status"), cacheRoot)); // procfs reports 0 free
         QVERIFY(!Pipeline::canKeepCacheFile(temp.filePath(QStringLiteral("missing.mkv")), cacheRoot));
-        QVERIFY(!Pipeline::canKeepCacheFile(QStringLiteral("/proc/self/status"), temp.filePath(QStringLiteral("nowhere"))));
+        QVERIFY(
+            !Pipeline::canKeepCacheFile(QStringLiteral("/proc/self/status"), temp.filePath(QStringLiteral("nowhere"))));
     }
 
     void commitJobSegment()
@@ -299,7 +303,8 @@ private slots:
         const QString root = temp.filePath(QStringLiteral("Project"));
         const QString film = temp.filePath(QStringLiteral("Films/Trip.mp4"));
         const QString older = leftSegment(root, QStringLiteral("OLD"), 0, 2'000'000, key);
-        const QString newer = leftSegment(temp.filePath(QStringLiteral("Films")), QStringLiteral("NEW"), 0, 3'000'000, key);
+        const QString newer = leftSegment(temp.filePath(QStringLiteral("Films")), QStringLiteral("NEW"), 0, 3'000'000,
+                                          key);
         const QString newest = leftSegment(root, QStringLiteral("NEWEST"), 0, 3'000'000, otherKey);
         const QString unfinished = root + QStringLiteral("/.KinoloomRender/PARTIAL");
         QVERIFY(sizedFile(Pipeline::jobSegmentPartialFile(unfinished, 0), 3'000'000));
@@ -310,7 +315,8 @@ private slots:
         setModified(unfinished, now);
 
         const Pipeline pipeline;
-        QCOMPARE(pipeline.interruptedJobSegment(0, root, film, key), std::optional<QString>(Pipeline::jobSegmentFile(newer, 0)));
+        QCOMPARE(pipeline.interruptedJobSegment(0, root, film, key),
+                 std::optional<QString>(Pipeline::jobSegmentFile(newer, 0)));
         QCOMPARE(pipeline.interruptedJobSegment(0, root, std::nullopt, key),
                  std::optional<QString>(Pipeline::jobSegmentFile(older, 0)));
         QCOMPARE(pipeline.interruptedJobSegment(0, root, film, otherKey),
@@ -333,8 +339,9 @@ private slots:
         QCOMPARE(Pipeline::copyResource(second, QStringLiteral("look.cube"), job), QStringLiteral("look.cube"));
         QCOMPARE(test::readFile(job + QStringLiteral("/look.cube")), QByteArray("second"));
         QCOMPARE(test::readFile(second), QByteArray("second"));
-        QVERIFY_THROWS_EXCEPTION(FileError, Pipeline::copyResource(temp.filePath(QStringLiteral("gone.cube")),
-                                                                   QStringLiteral("look."), job));
+        QVERIFY_THROWS_EXCEPTION(
+            FileError,
+            Pipeline::copyResource(temp.filePath(QStringLiteral("gone.cube")), QStringLiteral("look."), job));
     }
 
     void linkOrCopyLinksOnOneVolume()

@@ -198,7 +198,8 @@ void TitleArtworkTest::onlyTitleIsCentred()
     QVERIFY(qAbs(above - below) < 1e-9);
     QCOMPARE(layout.lines[0].pointSize, 200.0);
 
-    const TitleLayout subtitleOnly = TitleLayout::make(titled(QString(), QStringLiteral("Summer")), 3840, 2160, &device);
+    const TitleLayout subtitleOnly = TitleLayout::make(titled(QString(), QStringLiteral("Summer")), 3840, 2160,
+                                                       &device);
     QCOMPARE(subtitleOnly.lines.size(), 1);
     QCOMPARE(subtitleOnly.lines[0].pointSize, 130.0);
     QCOMPARE(subtitleOnly.lines[0].colour.alphaF(), 0.95f);

@@ -21,11 +21,16 @@ private Q_SLOTS:
         QTest::addColumn<ClipRole>("role");
         QTest::addColumn<QString>("raw");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("main") << ClipRole::main << "Main" << "Main";
-        QTest::newRow("intro") << ClipRole::intro << "Intro" << "Intro";
-        QTest::newRow("outro") << ClipRole::outro << "Outro" << "End";
-        QTest::newRow("hook") << ClipRole::hook << "Hook" << "Hook";
-        QTest::newRow("excluded") << ClipRole::excluded << "Excluded" << "Excluded";
+        QTest::newRow("main") << ClipRole::main << "Main"
+                              << "Main";
+        QTest::newRow("intro") << ClipRole::intro << "Intro"
+                               << "Intro";
+        QTest::newRow("outro") << ClipRole::outro << "Outro"
+                               << "End";
+        QTest::newRow("hook") << ClipRole::hook << "Hook"
+                              << "Hook";
+        QTest::newRow("excluded") << ClipRole::excluded << "Excluded"
+                                  << "Excluded";
     }
     void clipRoles()
     {
@@ -64,16 +69,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("shortName");
         QTest::addColumn<QString>("longName");
         QTest::addColumn<QSize>("size");
-        QTest::newRow("source") << ExportResolution::source << "source" << "Auto (first video)"
+        QTest::newRow("source") << ExportResolution::source << "source"
+                                << "Auto (first video)"
                                 << "Auto (first video)" << QSize();
-        QTest::newRow("p720") << ExportResolution::p720 << "p720" << "720p" << "720p · 1280 × 720"
-                              << QSize(1280, 720);
-        QTest::newRow("p1080") << ExportResolution::p1080 << "p1080" << "1080p" << "1080p · 1920 × 1080"
-                               << QSize(1920, 1080);
-        QTest::newRow("p1440") << ExportResolution::p1440 << "p1440" << "1440p" << "1440p · 2560 × 1440"
-                               << QSize(2560, 1440);
-        QTest::newRow("p2160") << ExportResolution::p2160 << "p2160" << "4K" << "4K · 3840 × 2160"
-                               << QSize(3840, 2160);
+        QTest::newRow("p720") << ExportResolution::p720 << "p720"
+                              << "720p"
+                              << "720p · 1280 × 720" << QSize(1280, 720);
+        QTest::newRow("p1080") << ExportResolution::p1080 << "p1080"
+                               << "1080p"
+                               << "1080p · 1920 × 1080" << QSize(1920, 1080);
+        QTest::newRow("p1440") << ExportResolution::p1440 << "p1440"
+                               << "1440p"
+                               << "1440p · 2560 × 1440" << QSize(2560, 1440);
+        QTest::newRow("p2160") << ExportResolution::p2160 << "p2160"
+                               << "4K"
+                               << "4K · 3840 × 2160" << QSize(3840, 2160);
     }
     void resolutions()
     {
@@ -117,12 +127,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("longName");
         QTest::addColumn<QString>("shortName");
         QTest::addColumn<QString>("extension");
-        QTest::newRow("h264") << ExportCodec::h264 << "h264" << "H.264 (4K YouTube)" << "H.264" << "mp4";
-        QTest::newRow("hevc") << ExportCodec::hevc << "hevc" << "H.265 / HEVC (4K YouTube)" << "HEVC" << "mp4";
-        QTest::newRow("av1") << ExportCodec::av1 << "av1" << "AV1 (4K YouTube)" << "AV1" << "mp4";
-        QTest::newRow("prores") << ExportCodec::prores << "prores" << "ProRes 422 HQ (4K YouTube)"
-                                << "ProRes 422 HQ" << "mov";
-        QTest::newRow("ffv1") << ExportCodec::ffv1 << "ffv1" << "FFV1 (4K YouTube)" << "FFV1 lossless" << "mkv";
+        QTest::newRow("h264") << ExportCodec::h264 << "h264"
+                              << "H.264 (4K YouTube)"
+                              << "H.264"
+                              << "mp4";
+        QTest::newRow("hevc") << ExportCodec::hevc << "hevc"
+                              << "H.265 / HEVC (4K YouTube)"
+                              << "HEVC"
+                              << "mp4";
+        QTest::newRow("av1") << ExportCodec::av1 << "av1"
+                             << "AV1 (4K YouTube)"
+                             << "AV1"
+                             << "mp4";
+        QTest::newRow("prores") << ExportCodec::prores << "prores"
+                                << "ProRes 422 HQ (4K YouTube)"
+                                << "ProRes 422 HQ"
+                                << "mov";
+        QTest::newRow("ffv1") << ExportCodec::ffv1 << "ffv1"
+                              << "FFV1 (4K YouTube)"
+                              << "FFV1 lossless"
+                              << "mkv";
     }
     void codecs()
     {
@@ -143,11 +167,16 @@ private Q_SLOTS:
         QTest::addColumn<Workspace>("workspace");
         QTest::addColumn<QString>("raw");
         QTest::addColumn<QString>("icon");
-        QTest::newRow("media") << Workspace::media << "Media" << "square.grid.2x2";
-        QTest::newRow("prepare") << Workspace::prepare << "Prepare" << "slider.horizontal.3";
-        QTest::newRow("edit") << Workspace::edit << "Edit" << "film.stack";
-        QTest::newRow("export") << Workspace::export_ << "Export" << "square.and.arrow.up";
-        QTest::newRow("publish") << Workspace::publish << "Publish" << "play.rectangle";
+        QTest::newRow("media") << Workspace::media << "Media"
+                               << "square.grid.2x2";
+        QTest::newRow("prepare") << Workspace::prepare << "Prepare"
+                                 << "slider.horizontal.3";
+        QTest::newRow("edit") << Workspace::edit << "Edit"
+                              << "film.stack";
+        QTest::newRow("export") << Workspace::export_ << "Export"
+                                << "square.and.arrow.up";
+        QTest::newRow("publish") << Workspace::publish << "Publish"
+                                 << "play.rectangle";
     }
     void workspaces()
     {
@@ -162,9 +191,10 @@ private Q_SLOTS:
     void jobPhasesAreTheirNames()
     {
         const QList<QPair<JobPhase, QString>> phases{
-            {JobPhase::idle, "idle"},         {JobPhase::queued, "queued"}, {JobPhase::running, "running"},
-            {JobPhase::cancelling, "cancelling"}, {JobPhase::cancelled, "cancelled"},
-            {JobPhase::failed, "failed"},     {JobPhase::completed, "completed"}};
+            {JobPhase::idle, "idle"},           {JobPhase::queued, "queued"},
+            {JobPhase::running, "running"},     {JobPhase::cancelling, "cancelling"},
+            {JobPhase::cancelled, "cancelled"}, {JobPhase::failed, "failed"},
+            {JobPhase::completed, "completed"}};
         for (const auto &[phase, raw] : phases) {
             QCOMPARE(rawValue(phase), raw);
             QCOMPARE(jobPhaseFromRawValue(raw), std::optional(phase));
@@ -174,8 +204,9 @@ private Q_SLOTS:
     // The declaration order is the order every picker shows.
     void allCasesInDeclarationOrder()
     {
-        QCOMPARE(allClipRoles(), (QList<ClipRole>{ClipRole::main, ClipRole::intro, ClipRole::outro, ClipRole::hook,
-                                                  ClipRole::excluded}));
+        QCOMPARE(
+            allClipRoles(),
+            (QList<ClipRole>{ClipRole::main, ClipRole::intro, ClipRole::outro, ClipRole::hook, ClipRole::excluded}));
         QCOMPARE(allExportResolutions().first(), ExportResolution::source);
         QCOMPARE(allExportResolutions().size(), 5);
         QCOMPARE(allExportCodecs().first(), ExportCodec::h264);

@@ -2,10 +2,10 @@
 #include "model/JsonFile.h"
 #include "support/TestSupport.h"
 
+#include <QJsonDocument>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimeZone>
-#include <QJsonDocument>
 
 #include <cmath>
 #include <limits>
@@ -142,10 +142,10 @@ private Q_SLOTS:
         QVERIFY(test::writeFile(path, "{\n    \"old\": true\n}\n"));
         const QByteArray before = test::readFile(path);
         QVERIFY_THROWS_EXCEPTION(StudioError, json::encodeFile(path, [] {
-            QJsonObject object;
-            json::putDouble(object, QStringLiteral("gamma"), std::nan(""));
-            return object;
-        }));
+                                     QJsonObject object;
+                                     json::putDouble(object, QStringLiteral("gamma"), std::nan(""));
+                                     return object;
+                                 }));
         QCOMPARE(test::readFile(path), before);
     }
 

@@ -62,25 +62,26 @@ private Q_SLOTS:
         QTest::addColumn<QString>("error");
         const QJsonValue remove(QJsonValue::Undefined);
         QTest::newRow("as written") << QString() << QJsonValue() << QString();
-        QTest::newRow("role shown name End") << "role" << QJsonValue("End")
-                                             << "The member “role” has the unknown value “End”.";
+        QTest::newRow("role shown name End")
+            << "role" << QJsonValue("End") << "The member “role” has the unknown value “End”.";
         QTest::newRow("role lower case") << "role" << QJsonValue("main")
                                          << "The member “role” has the unknown value “main”.";
         QTest::newRow("missing preparation") << "preparation" << remove << "The member “preparation” is missing.";
-        QTest::newRow("width fractional") << "width" << QJsonValue(1920.5)
-                                          << "The member “width” should be a whole number.";
-        QTest::newRow("duration as text") << "duration" << QJsonValue("12")
-                                          << "The member “duration” should be a number but is a string.";
+        QTest::newRow("width fractional")
+            << "width" << QJsonValue(1920.5) << "The member “width” should be a whole number.";
+        QTest::newRow("duration as text")
+            << "duration" << QJsonValue("12") << "The member “duration” should be a number but is a string.";
         QTest::newRow("null optional reads absent") << "clipStart" << QJsonValue(QJsonValue::Null) << QString();
-        QTest::newRow("optional of wrong type") << "clipEnd" << QJsonValue("5")
-                                                << "The member “clipEnd” should be a number but is a string.";
+        QTest::newRow("optional of wrong type")
+            << "clipEnd" << QJsonValue("5") << "The member “clipEnd” should be a number but is a string.";
         QTest::newRow("unknown member ignored") << "colour" << QJsonValue("blue") << QString();
-        QTest::newRow("lower-case UUID reads") << "id" << QJsonValue("6f9619ff-8b86-d011-b42d-00c04fc964ff")
-                                               << QString();
-        QTest::newRow("braced UUID fails") << "id" << QJsonValue("{6F9619FF-8B86-D011-B42D-00C04FC964FF}")
-                                           << "The member “id” is not a UUID: “{6F9619FF-8B86-D011-B42D-00C04FC964FF}”.";
-        QTest::newRow("grade missing a member") << "grade" << QJsonValue(QJsonObject{{"brightness", 0}})
-                                                << "The member “grade.contrast” is missing.";
+        QTest::newRow("lower-case UUID reads")
+            << "id" << QJsonValue("6f9619ff-8b86-d011-b42d-00c04fc964ff") << QString();
+        QTest::newRow("braced UUID fails")
+            << "id" << QJsonValue("{6F9619FF-8B86-D011-B42D-00C04FC964FF}")
+            << "The member “id” is not a UUID: “{6F9619FF-8B86-D011-B42D-00C04FC964FF}”.";
+        QTest::newRow("grade missing a member")
+            << "grade" << QJsonValue(QJsonObject{{"brightness", 0}}) << "The member “grade.contrast” is missing.";
     }
     void decoding()
     {
@@ -204,14 +205,12 @@ private Q_SLOTS:
         QTest::newRow("trim short clip") << 1.5 << none << none << true << 4.0 << false << 0.75 << 1.5;
         QTest::newRow("trim longer than clip") << 3.0 << none << none << true << 10.0 << false << 1.0 << 3.0;
         QTest::newRow("end set turns trim off") << 10.0 << none << Seconds(8) << true << 4.0 << false << 0.0 << 8.0;
-        QTest::newRow("start set turns trim off") << 10.0 << Seconds(2) << none << true << 4.0 << false << 2.0
-                                                  << 10.0;
+        QTest::newRow("start set turns trim off") << 10.0 << Seconds(2) << none << true << 4.0 << false << 2.0 << 10.0;
         QTest::newRow("end set with cap") << 10.0 << none << Seconds(8) << true << 4.0 << true << 1.0 << 6.0;
         QTest::newRow("cap 20 s") << 20.0 << none << none << false << 4.0 << true << 1.0 << 6.0;
         QTest::newRow("cap exactly 6 s") << 6.0 << none << none << false << 4.0 << true << 0.0 << 5.0;
         QTest::newRow("cap 6.5 s") << 6.5 << none << none << false << 4.0 << true << 1.0 << 6.0;
-        QTest::newRow("cap short selection") << 10.0 << Seconds(2) << Seconds(4) << false << 4.0 << true << 2.0
-                                             << 4.0;
+        QTest::newRow("cap short selection") << 10.0 << Seconds(2) << Seconds(4) << false << 4.0 << true << 2.0 << 4.0;
         QTest::newRow("cap on trim window") << 30.0 << none << none << true << 20.0 << true << 2.0 << 7.0;
         QTest::newRow("trim with NaN duration") << notANumber << none << none << true << 4.0 << false << 0.0 << 0.0;
         QTest::newRow("trim with negative duration") << -2.0 << none << none << true << 4.0 << false << 0.0 << 0.0;

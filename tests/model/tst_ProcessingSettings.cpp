@@ -38,9 +38,8 @@ private Q_SLOTS:
     {
         const QJsonObject object = ProcessingSettings().toJson();
         QCOMPARE(object.size(), 27);
-        for (const char *absent :
-             {"applyGradeToAll", "contrastStretchValue", "highlightRecoveryValue", "finalOutputPath",
-              "fiveSecondClipCapValue"})
+        for (const char *absent : {"applyGradeToAll", "contrastStretchValue", "highlightRecoveryValue",
+                                   "finalOutputPath", "fiveSecondClipCapValue"})
             QVERIFY2(!object.contains(QLatin1String(absent)), absent);
         QCOMPARE(object.value("exportResolution").toString(), "p2160");
         QCOMPARE(object.value("exportCodec").toString(), "h264");
@@ -112,16 +111,15 @@ private Q_SLOTS:
         QTest::addColumn<QJsonValue>("value");
         QTest::addColumn<QString>("message");
         const QJsonValue missing(QJsonValue::Undefined);
-        QTest::newRow("missing required bool") << "middleFrameThumbnails" << missing
-                                               << "The member “middleFrameThumbnails” is missing.";
-        QTest::newRow("required text null") << "title" << QJsonValue(QJsonValue::Null)
-                                            << "The member “title” should be a string but is null.";
+        QTest::newRow("missing required bool")
+            << "middleFrameThumbnails" << missing << "The member “middleFrameThumbnails” is missing.";
+        QTest::newRow("required text null")
+            << "title" << QJsonValue(QJsonValue::Null) << "The member “title” should be a string but is null.";
         QTest::newRow("number as text") << "saturation" << QJsonValue("1")
                                         << "The member “saturation” should be a number but is a string.";
-        QTest::newRow("fractional fps") << "fps" << QJsonValue(29.97)
-                                        << "The member “fps” should be a whole number.";
-        QTest::newRow("codec in other case") << "exportCodec" << QJsonValue("H264")
-                                             << "The member “exportCodec” has the unknown value “H264”.";
+        QTest::newRow("fractional fps") << "fps" << QJsonValue(29.97) << "The member “fps” should be a whole number.";
+        QTest::newRow("codec in other case")
+            << "exportCodec" << QJsonValue("H264") << "The member “exportCodec” has the unknown value “H264”.";
         QTest::newRow("unknown resolution") << "exportResolution" << QJsonValue("p480")
                                             << "The member “exportResolution” has the unknown value “p480”.";
         QTest::newRow("optional of wrong type") << "applyGradeToAll" << QJsonValue(1)
@@ -174,39 +172,67 @@ private Q_SLOTS:
     {
         QTest::addColumn<SettingsChange>("change");
         QTest::addColumn<bool>("valid");
-        auto row = [](const char *name, SettingsChange change, bool valid) {
-            QTest::newRow(name) << change << valid;
-        };
-        row("defaults", [](ProcessingSettings &) {}, true);
-        row("saturation 0", [](ProcessingSettings &s) { s.saturation = 0; }, true);
-        row("saturation 2", [](ProcessingSettings &s) { s.saturation = 2; }, true);
-        row("saturation 2.01", [](ProcessingSettings &s) { s.saturation = 2.01; }, false);
-        row("saturation NaN", [](ProcessingSettings &s) { s.saturation = notANumber; }, false);
-        row("gamma 0.5", [](ProcessingSettings &s) { s.gamma = 0.5; }, true);
-        row("gamma 0.49", [](ProcessingSettings &s) { s.gamma = 0.49; }, false);
-        row("brightness -0.2", [](ProcessingSettings &s) { s.brightness = -0.2; }, true);
-        row("brightness 0.2", [](ProcessingSettings &s) { s.brightness = 0.2; }, true);
-        row("brightness 0.21", [](ProcessingSettings &s) { s.brightness = 0.21; }, false);
-        row("brightness NaN", [](ProcessingSettings &s) { s.brightness = notANumber; }, false);
-        row("contrast 0.4", [](ProcessingSettings &s) { s.contrast = 0.4; }, false);
-        row("temperature 0.5", [](ProcessingSettings &s) { s.temperature = 0.5; }, true);
-        row("temperature -0.51", [](ProcessingSettings &s) { s.temperature = -0.51; }, false);
-        row("stretch 100", [](ProcessingSettings &s) { s.setContrastStretch(100); }, true);
-        row("stretch 100.5", [](ProcessingSettings &s) { s.setContrastStretch(100.5); }, false);
-        row("stretch NaN", [](ProcessingSettings &s) { s.setContrastStretch(notANumber); }, false);
-        row("recovery -1", [](ProcessingSettings &s) { s.setHighlightRecovery(-1); }, false);
-        row("lut strength 0", [](ProcessingSettings &s) { s.lutStrength = 0; }, true);
-        row("lut strength 100", [](ProcessingSettings &s) { s.lutStrength = 100; }, true);
-        row("lut strength infinite", [](ProcessingSettings &s) { s.lutStrength = infinity; }, false);
-        row("audio 101", [](ProcessingSettings &s) { s.audioPercent = 101; }, false);
-        row("audio NaN", [](ProcessingSettings &s) { s.audioPercent = notANumber; }, false);
-        row("still 1", [](ProcessingSettings &s) { s.stillDuration = 1; }, true);
-        row("still 30", [](ProcessingSettings &s) { s.stillDuration = 30; }, true);
-        row("still 0.5", [](ProcessingSettings &s) { s.stillDuration = 0.5; }, false);
-        row("trim 1", [](ProcessingSettings &s) { s.trimDuration = 1; }, true);
-        row("trim 60", [](ProcessingSettings &s) { s.trimDuration = 60; }, true);
-        row("trim 61", [](ProcessingSettings &s) { s.trimDuration = 61; }, false);
-        row("trim NaN", [](ProcessingSettings &s) { s.trimDuration = notANumber; }, false);
+        auto row = [](const char *name, SettingsChange change, bool valid) { QTest::newRow(name) << change << valid; };
+        row(
+            "defaults", [](ProcessingSettings &) {}, true);
+        row(
+            "saturation 0", [](ProcessingSettings &s) { s.saturation = 0; }, true);
+        row(
+            "saturation 2", [](ProcessingSettings &s) { s.saturation = 2; }, true);
+        row(
+            "saturation 2.01", [](ProcessingSettings &s) { s.saturation = 2.01; }, false);
+        row(
+            "saturation NaN", [](ProcessingSettings &s) { s.saturation = notANumber; }, false);
+        row(
+            "gamma 0.5", [](ProcessingSettings &s) { s.gamma = 0.5; }, true);
+        row(
+            "gamma 0.49", [](ProcessingSettings &s) { s.gamma = 0.49; }, false);
+        row(
+            "brightness -0.2", [](ProcessingSettings &s) { s.brightness = -0.2; }, true);
+        row(
+            "brightness 0.2", [](ProcessingSettings &s) { s.brightness = 0.2; }, true);
+        row(
+            "brightness 0.21", [](ProcessingSettings &s) { s.brightness = 0.21; }, false);
+        row(
+            "brightness NaN", [](ProcessingSettings &s) { s.brightness = notANumber; }, false);
+        row(
+            "contrast 0.4", [](ProcessingSettings &s) { s.contrast = 0.4; }, false);
+        row(
+            "temperature 0.5", [](ProcessingSettings &s) { s.temperature = 0.5; }, true);
+        row(
+            "temperature -0.51", [](ProcessingSettings &s) { s.temperature = -0.51; }, false);
+        row(
+            "stretch 100", [](ProcessingSettings &s) { s.setContrastStretch(100); }, true);
+        row(
+            "stretch 100.5", [](ProcessingSettings &s) { s.setContrastStretch(100.5); }, false);
+        row(
+            "stretch NaN", [](ProcessingSettings &s) { s.setContrastStretch(notANumber); }, false);
+        row(
+            "recovery -1", [](ProcessingSettings &s) { s.setHighlightRecovery(-1); }, false);
+        row(
+            "lut strength 0", [](ProcessingSettings &s) { s.lutStrength = 0; }, true);
+        row(
+            "lut strength 100", [](ProcessingSettings &s) { s.lutStrength = 100; }, true);
+        row(
+            "lut strength infinite", [](ProcessingSettings &s) { s.lutStrength = infinity; }, false);
+        row(
+            "audio 101", [](ProcessingSettings &s) { s.audioPercent = 101; }, false);
+        row(
+            "audio NaN", [](ProcessingSettings &s) { s.audioPercent = notANumber; }, false);
+        row(
+            "still 1", [](ProcessingSettings &s) { s.stillDuration = 1; }, true);
+        row(
+            "still 30", [](ProcessingSettings &s) { s.stillDuration = 30; }, true);
+        row(
+            "still 0.5", [](ProcessingSettings &s) { s.stillDuration = 0.5; }, false);
+        row(
+            "trim 1", [](ProcessingSettings &s) { s.trimDuration = 1; }, true);
+        row(
+            "trim 60", [](ProcessingSettings &s) { s.trimDuration = 60; }, true);
+        row(
+            "trim 61", [](ProcessingSettings &s) { s.trimDuration = 61; }, false);
+        row(
+            "trim NaN", [](ProcessingSettings &s) { s.trimDuration = notANumber; }, false);
         for (int fps : {24, 25, 30, 50, 60})
             QTest::addRow("fps %d", fps) << SettingsChange([fps](ProcessingSettings &s) { s.fps = fps; }) << true;
         for (int fps : {29, 48, 120, -30, 0})
@@ -253,7 +279,8 @@ private Q_SLOTS:
         QTest::addColumn<ExportCodec>("codec");
         QTest::addColumn<std::optional<QString>>("expected");
         using P = std::optional<QString>;
-        QTest::newRow("upper-case mp4 to ProRes") << P("/Films/Trip.MP4") << ExportCodec::prores << P("/Films/Trip.mov");
+        QTest::newRow("upper-case mp4 to ProRes")
+            << P("/Films/Trip.MP4") << ExportCodec::prores << P("/Films/Trip.mov");
         QTest::newRow("mov to FFV1") << P("/Films/Trip.mov") << ExportCodec::ffv1 << P("/Films/Trip.mkv");
         QTest::newRow("mkv to HEVC") << P("/Films/Trip.mkv") << ExportCodec::hevc << P("/Films/Trip.mp4");
         QTest::newRow("other extension kept") << P("/Films/Trip.webm") << ExportCodec::prores << P("/Films/Trip.webm");

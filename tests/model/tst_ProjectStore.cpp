@@ -92,8 +92,7 @@ private Q_SLOTS:
         const QString folder = dir.filePath("films/2026/Trip");
         const StudioProject created = ProjectStore::create(folder, "Trip");
         QCOMPARE(created.name, "Trip");
-        QCOMPARE(entriesOf(folder),
-                 (QStringList{"Cache", "Exports", "Jobs", "Media", "Project.kinoloom.json"}));
+        QCOMPARE(entriesOf(folder), (QStringList{"Cache", "Exports", "Jobs", "Media", "Project.kinoloom.json"}));
         QCOMPARE(ProjectStore::open(folder), created);
     }
 
@@ -146,10 +145,10 @@ private Q_SLOTS:
         PublishSettings publish;
         publish.tags = "a, b";
         QVERIFY(test::writeFile(dir.filePath(ProjectStore::filename), variantOf([&](QJsonObject &o) {
-            o.insert("settings", settings.toJson());
-            o.insert("publish", publish.toJson());
-            o.insert("resumeState", QJsonValue::Null);
-        })));
+                                    o.insert("settings", settings.toJson());
+                                    o.insert("publish", publish.toJson());
+                                    o.insert("resumeState", QJsonValue::Null);
+                                })));
         const StudioProject opened = ProjectStore::open(dir.path());
         QCOMPARE(opened.settings, settings);
         QCOMPARE(opened.publish, publish);
@@ -183,10 +182,10 @@ private Q_SLOTS:
         QTest::newRow("resume state incomplete") << variantOf([](QJsonObject &o) {
             o.insert("resumeState", QJsonObject{{"preview", true}, {"prepareOnly", false}});
         }) << "The member “resumeState.resumeFromRender” is missing.";
-        QTest::newRow("schema version 2") << variantOf([](QJsonObject &o) { o.insert("schemaVersion", 2); })
-                                          << "Unsupported project version 2.";
-        QTest::newRow("schema version 0") << variantOf([](QJsonObject &o) { o.insert("schemaVersion", 0); })
-                                          << "Unsupported project version 0.";
+        QTest::newRow("schema version 2")
+            << variantOf([](QJsonObject &o) { o.insert("schemaVersion", 2); }) << "Unsupported project version 2.";
+        QTest::newRow("schema version 0")
+            << variantOf([](QJsonObject &o) { o.insert("schemaVersion", 0); }) << "Unsupported project version 0.";
         QTest::newRow("schema version beyond 32 bits")
             << variantOf([](QJsonObject &o) { o.insert("schemaVersion", qint64(4294967297)); })
             << "Unsupported project version 4294967297.";
@@ -272,7 +271,9 @@ private Q_SLOTS:
         for (int i = 0; i < 50; ++i)
             project.assets.append(project.assets.first());
 
-        struct rlimit original {};
+        struct rlimit original
+        {
+        };
         QCOMPARE(getrlimit(RLIMIT_FSIZE, &original), 0);
         const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         struct rlimit tight = original;

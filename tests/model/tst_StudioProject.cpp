@@ -67,9 +67,8 @@ private Q_SLOTS:
     void sequenceIsIntrosThenMainThenEnd()
     {
         StudioProject project;
-        project.assets = {asset("hook", ClipRole::hook),   asset("main A"),
-                          asset("outro", ClipRole::outro), asset("intro", ClipRole::intro),
-                          asset("main B"),                 asset("excluded", ClipRole::excluded)};
+        project.assets = {asset("hook", ClipRole::hook),   asset("main A"), asset("outro", ClipRole::outro),
+                          asset("intro", ClipRole::intro), asset("main B"), asset("excluded", ClipRole::excluded)};
         QCOMPARE(names(project.sequence()), (QStringList{"intro", "main A", "main B", "outro"}));
     }
 
@@ -88,65 +87,107 @@ private Q_SLOTS:
         const QString settingsText = "One or more processing settings are out of range.";
         const QString gradeText = "One or more clip colour settings are out of range.";
 
-        row("valid", [](StudioProject &) {}, QString());
-        row("version 2 before anything", [](StudioProject &p) {
-            p.schemaVersion = 2;
-            p.assets = {asset("a"), asset("a")};
-            p.assets[1].id = p.assets[0].id;
-        }, versionText);
-        row("duplicate ids before roles", [](StudioProject &p) {
-            p.assets = {asset("a", ClipRole::intro), asset("b", ClipRole::intro)};
-            p.assets[1].id = p.assets[0].id;
-        }, duplicateText);
-        row("two intros and two ends", [](StudioProject &p) {
-            p.assets = {asset("a", ClipRole::outro), asset("b", ClipRole::outro), asset("c", ClipRole::intro),
-                        asset("d", ClipRole::intro)};
-        }, introText);
-        row("two ends", [](StudioProject &p) {
-            p.assets = {asset("a", ClipRole::outro), asset("b", ClipRole::outro)};
-        }, endText);
-        row("five hooks", [](StudioProject &p) {
-            for (int i = 0; i < 5; ++i)
-                p.assets.append(asset(QString::number(i), ClipRole::hook));
-        }, QString());
-        row("six hooks", [](StudioProject &p) {
-            for (int i = 0; i < 6; ++i)
-                p.assets.append(asset(QString::number(i), ClipRole::hook));
-        }, hooksText);
-        row("settings before selections", [](StudioProject &p) {
-            p.assets = {selected("bad", 5, 2)};
-            p.settings.fps = 29;
-        }, settingsText);
-        row("grade of a later asset after the selection of an earlier one", [](StudioProject &p) {
-            p.assets = {selected("first", 5, 2), asset("second")};
-            p.assets[1].grade = ClipGrade();
-            p.assets[1].grade->gamma = 3;
-        }, "Invalid clip selection: first");
-        row("grade before its own selection", [](StudioProject &p) {
-            p.assets = {selected("first", 5, 2)};
-            p.assets[0].grade = ClipGrade();
-            p.assets[0].grade->gamma = notANumber;
-        }, gradeText);
-        row("still without selection", [](StudioProject &p) { p.assets = {still("a.jpg")}; }, QString());
-        row("still with a start", [](StudioProject &p) {
-            p.assets = {still("a.jpg")};
-            p.assets[0].clipStart = 0;
-        }, "Invalid clip selection: a.jpg");
-        row("end only", [](StudioProject &p) { p.assets = {selected("a", {}, 3)}; }, QString());
-        row("start only", [](StudioProject &p) { p.assets = {selected("a", 2, {})}; }, QString());
-        row("start equals end", [](StudioProject &p) { p.assets = {selected("a", 4, 4)}; },
+        row(
+            "valid", [](StudioProject &) {}, QString());
+        row(
+            "version 2 before anything",
+            [](StudioProject &p) {
+                p.schemaVersion = 2;
+                p.assets = {asset("a"), asset("a")};
+                p.assets[1].id = p.assets[0].id;
+            },
+            versionText);
+        row(
+            "duplicate ids before roles",
+            [](StudioProject &p) {
+                p.assets = {asset("a", ClipRole::intro), asset("b", ClipRole::intro)};
+                p.assets[1].id = p.assets[0].id;
+            },
+            duplicateText);
+        row(
+            "two intros and two ends",
+            [](StudioProject &p) {
+                p.assets = {asset("a", ClipRole::outro), asset("b", ClipRole::outro), asset("c", ClipRole::intro),
+                            asset("d", ClipRole::intro)};
+            },
+            introText);
+        row(
+            "two ends",
+            [](StudioProject &p) {
+                p.assets = {asset("a", ClipRole::outro), asset("b", ClipRole::outro)};
+            },
+            endText);
+        row(
+            "five hooks",
+            [](StudioProject &p) {
+                for (int i = 0; i < 5; ++i)
+                    p.assets.append(asset(QString::number(i), ClipRole::hook));
+            },
+            QString());
+        row(
+            "six hooks",
+            [](StudioProject &p) {
+                for (int i = 0; i < 6; ++i)
+                    p.assets.append(asset(QString::number(i), ClipRole::hook));
+            },
+            hooksText);
+        row(
+            "settings before selections",
+            [](StudioProject &p) {
+                p.assets = {selected("bad", 5, 2)};
+                p.settings.fps = 29;
+            },
+            settingsText);
+        row(
+            "grade of a later asset after the selection of an earlier one",
+            [](StudioProject &p) {
+                p.assets = {selected("first", 5, 2), asset("second")};
+                p.assets[1].grade = ClipGrade();
+                p.assets[1].grade->gamma = 3;
+            },
+            "Invalid clip selection: first");
+        row(
+            "grade before its own selection",
+            [](StudioProject &p) {
+                p.assets = {selected("first", 5, 2)};
+                p.assets[0].grade = ClipGrade();
+                p.assets[0].grade->gamma = notANumber;
+            },
+            gradeText);
+        row(
+            "still without selection", [](StudioProject &p) { p.assets = {still("a.jpg")}; }, QString());
+        row(
+            "still with a start",
+            [](StudioProject &p) {
+                p.assets = {still("a.jpg")};
+                p.assets[0].clipStart = 0;
+            },
+            "Invalid clip selection: a.jpg");
+        row(
+            "end only", [](StudioProject &p) { p.assets = {selected("a", {}, 3)}; }, QString());
+        row(
+            "start only", [](StudioProject &p) { p.assets = {selected("a", 2, {})}; }, QString());
+        row(
+            "start equals end", [](StudioProject &p) { p.assets = {selected("a", 4, 4)}; },
             "Invalid clip selection: a");
-        row("negative start", [](StudioProject &p) { p.assets = {selected("a", -0.5, 3)}; },
+        row(
+            "negative start", [](StudioProject &p) { p.assets = {selected("a", -0.5, 3)}; },
             "Invalid clip selection: a");
-        row("end past duration", [](StudioProject &p) { p.assets = {selected("a", 0, 10.001)}; },
+        row(
+            "end past duration", [](StudioProject &p) { p.assets = {selected("a", 0, 10.001)}; },
             "Invalid clip selection: a");
-        row("end at duration", [](StudioProject &p) { p.assets = {selected("a", 0, 10)}; }, QString());
-        row("NaN start", [](StudioProject &p) { p.assets = {selected("a", notANumber, 3)}; },
+        row(
+            "end at duration", [](StudioProject &p) { p.assets = {selected("a", 0, 10)}; }, QString());
+        row(
+            "NaN start", [](StudioProject &p) { p.assets = {selected("a", notANumber, 3)}; },
             "Invalid clip selection: a");
-        row("NaN duration", [](StudioProject &p) {
-            p.assets = {selected("a", 1, {})};
-            p.assets[0].duration = notANumber;
-        }, "Invalid clip selection: a");
+        row(
+            "NaN duration",
+            [](StudioProject &p) {
+                p.assets = {selected("a", 1, {})};
+                p.assets[0].duration = notANumber;
+            },
+            "Invalid clip selection: a");
     }
     void validation()
     {
@@ -230,8 +271,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("makeShort");
         QTest::addColumn<QStringList>("steps");
         QTest::newRow("all set") << true << true << true << QStringList{"Prepare clips"};
-        QTest::newRow("preview with Short") << true << false << true
-                                            << QStringList{"Prepare clips", "Render preview"};
+        QTest::newRow("preview with Short") << true << false << true << QStringList{"Prepare clips", "Render preview"};
         QTest::newRow("film") << false << false << false << QStringList{"Prepare clips", "Render main film"};
         QTest::newRow("film with Short") << false << false << true
                                          << QStringList{"Prepare clips", "Render main film", "Render vertical Short"};

@@ -106,7 +106,8 @@ private Q_SLOTS:
         library.workflows = {WorkflowPreset(QUuid::createUuid(), "One", projectWithEverythingSet()),
                              WorkflowPreset(QUuid::createUuid(), "Two", StudioProject())};
         WorkflowStore::save(library, folder);
-        const QJsonObject top = QJsonDocument::fromJson(test::readFile(QDir(folder).filePath("Workflows.json"))).object();
+        const QJsonObject top =
+            QJsonDocument::fromJson(test::readFile(QDir(folder).filePath("Workflows.json"))).object();
         QCOMPARE(top.keys(), QStringList{"workflows"});
         QCOMPARE(WorkflowStore::open(folder), library);
 
@@ -124,7 +125,8 @@ private Q_SLOTS:
         QTest::newRow("empty list") << QByteArray(R"({"workflows": []})") << QString();
         QTest::newRow("null selection") << QByteArray(R"({"workflows": [], "lastSelectedID": null})") << QString();
         QTest::newRow("lower-case selection")
-            << QByteArray(R"({"workflows": [], "lastSelectedID": "6f9619ff-8b86-d011-b42d-00c04fc964ff"})") << QString();
+            << QByteArray(R"({"workflows": [], "lastSelectedID": "6f9619ff-8b86-d011-b42d-00c04fc964ff"})")
+            << QString();
         QTest::newRow("no workflows") << QByteArray(R"({"lastSelectedID": null})")
                                       << "The member “workflows” is missing.";
         QTest::newRow("braced selection")
@@ -166,7 +168,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(test::writeFile(dir.filePath("plain"), "x"));
-        const QString failure = test::failureOf([&] { WorkflowStore::save(WorkflowLibrary(), dir.filePath("plain/Kinoloom")); });
+        const QString failure = test::failureOf(
+            [&] { WorkflowStore::save(WorkflowLibrary(), dir.filePath("plain/Kinoloom")); });
         QVERIFY2(failure.contains("plain/Kinoloom"), qPrintable(failure));
     }
 

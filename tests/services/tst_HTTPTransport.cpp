@@ -54,8 +54,10 @@ private Q_SLOTS:
         unsorted.insert(QStringLiteral("b"), QStringLiteral("2"));
         unsorted.insert(QStringLiteral("a"), QStringLiteral("1"));
         QTest::newRow("sorted by name") << unsorted << QByteArray("a=1&b=2");
-        QTest::newRow("plus") << QMap<QString, QString>{{QStringLiteral("s"), QStringLiteral("x+y")}} << QByteArray("s=x%2By");
-        QTest::newRow("space") << QMap<QString, QString>{{QStringLiteral("s"), QStringLiteral("x y")}} << QByteArray("s=x%20y");
+        QTest::newRow("plus") << QMap<QString, QString>{{QStringLiteral("s"), QStringLiteral("x+y")}}
+                              << QByteArray("s=x%2By");
+        QTest::newRow("space") << QMap<QString, QString>{{QStringLiteral("s"), QStringLiteral("x y")}}
+                               << QByteArray("s=x%20y");
         QTest::newRow("separators in a value")
             << QMap<QString, QString>{{QStringLiteral("s"), QStringLiteral("a&b=c")}} << QByteArray("s=a%26b%3Dc");
         QTest::newRow("redirect address")
@@ -91,12 +93,15 @@ private Q_SLOTS:
         QTest::newRow("object") << 200 << QByteArray(R"({"a":1})") << QString();
         QTest::newRow("201 is refused")
             << 201 << QByteArray(R"({"a":1})")
-            << QStringLiteral("Service request failed (HTTP 201). Check the account, API access, and connection, then retry.");
+            << QStringLiteral(
+                   "Service request failed (HTTP 201). Check the account, API access, and connection, then retry.");
         QTest::newRow("404, body not read")
             << 404 << QByteArray("not json")
-            << QStringLiteral("Service request failed (HTTP 404). Check the account, API access, and connection, then retry.");
+            << QStringLiteral(
+                   "Service request failed (HTTP 404). Check the account, API access, and connection, then retry.");
         QTest::newRow("array") << 200 << QByteArray("[1,2]") << QStringLiteral("The service returned unreadable data.");
-        QTest::newRow("not JSON") << 200 << QByteArray("<html>") << QStringLiteral("The service's reply is not valid JSON");
+        QTest::newRow("not JSON") << 200 << QByteArray("<html>")
+                                  << QStringLiteral("The service's reply is not valid JSON");
         QTest::newRow("empty body") << 200 << QByteArray() << QStringLiteral("The service's reply is not valid JSON");
     }
     void jsonJudgesStatusAndBody()
@@ -182,9 +187,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("name");
         QTest::addColumn<QByteArray>("value");
-        QTest::newRow("key with CR LF and a header after it") << QByteArray("Authorization") << QByteArray("Bearer k\r\nX-Injected: yes");
+        QTest::newRow("key with CR LF and a header after it")
+            << QByteArray("Authorization") << QByteArray("Bearer k\r\nX-Injected: yes");
         QTest::newRow("key pasted with a line feed") << QByteArray("Authorization") << QByteArray("Bearer k\n");
-        QTest::newRow("carriage return alone") << QByteArray("Authorization") << QByteArray("Bearer k\rX-Injected: yes");
+        QTest::newRow("carriage return alone")
+            << QByteArray("Authorization") << QByteArray("Bearer k\rX-Injected: yes");
         QTest::newRow("NUL") << QByteArray("Authorization") << QByteArray("Bearer k\0x", 10);
         QTest::newRow("line break in a name") << QByteArray("X-Injected: yes\r\nX-A") << QByteArray("1");
     }
@@ -200,9 +207,10 @@ private Q_SLOTS:
         request.setHeader(name, value);
         request.body = "{}";
         const auto outcome = await(http.send(request));
-        QCOMPARE(outcome.message<StudioError>(),
-                 QStringLiteral("The request was not sent: a key or token holds a line break or another control character. "
-                                "Save the key again or reconnect the account."));
+        QCOMPARE(
+            outcome.message<StudioError>(),
+            QStringLiteral("The request was not sent: a key or token holds a line break or another control character. "
+                           "Save the key again or reconnect the account."));
         QVERIFY(server.requests().isEmpty());
         // A tab is allowed inside a value, and the transport is still usable afterwards.
         HTTPRequest plain = request;
@@ -248,7 +256,8 @@ private Q_SLOTS:
         QVERIFY(outcome.failedWith<CancellationError>());
         // A cancelled transport stays cancelled: nothing more goes out.
         const qsizetype before = server.requests().size();
-        QVERIFY(await(http->send(get(server.base().resolved(QUrl(QStringLiteral("/slow")))))).failedWith<CancellationError>());
+        QVERIFY(await(http->send(get(server.base().resolved(QUrl(QStringLiteral("/slow"))))))
+                    .failedWith<CancellationError>());
         QCOMPARE(server.requests().size(), before);
     }
 
@@ -267,7 +276,8 @@ private Q_SLOTS:
             http->cancel();
             endedInsideCancel = *ended;
         });
-        const auto outcome = await(sendAndMark(http, get(server.base().resolved(QUrl(QStringLiteral("/slow")))), ended));
+        const auto outcome = await(
+            sendAndMark(http, get(server.base().resolved(QUrl(QStringLiteral("/slow")))), ended));
         QVERIFY(outcome.failedWith<CancellationError>());
         QVERIFY(*ended);
         QVERIFY(!endedInsideCancel);
@@ -284,7 +294,8 @@ private Q_SLOTS:
             http->cancel();
         }));
         canceller->start();
-        QVERIFY(await(http->send(get(server.base().resolved(QUrl(QStringLiteral("/slow")))))).failedWith<CancellationError>());
+        QVERIFY(await(http->send(get(server.base().resolved(QUrl(QStringLiteral("/slow"))))))
+                    .failedWith<CancellationError>());
         canceller->wait();
     }
 };

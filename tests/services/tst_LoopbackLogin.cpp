@@ -45,7 +45,8 @@ std::shared_ptr<Exchange> sendRaw(quint16 port, const QByteArray &request, std::
         if (!request.isEmpty())
             socket->write(request);
     });
-    QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, exchange] { exchange->reply += socket->readAll(); });
+    QObject::connect(socket, &QTcpSocket::readyRead, socket,
+                     [socket, exchange] { exchange->reply += socket->readAll(); });
     QObject::connect(socket, &QTcpSocket::disconnected, socket, done);
     QObject::connect(socket, &QTcpSocket::errorOccurred, socket, [exchange, done](QAbstractSocket::SocketError error) {
         if (error == QAbstractSocket::ConnectionRefusedError)
@@ -84,7 +85,10 @@ struct Browser
 
     QUrlQuery query() const { return QUrlQuery(url); }
     QString state() const { return query().queryItemValue(QStringLiteral("state")); }
-    quint16 port() const { return QUrl(query().queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded)).port(); }
+    quint16 port() const
+    {
+        return QUrl(query().queryItemValue(QStringLiteral("redirect_uri"), QUrl::FullyDecoded)).port();
+    }
 };
 
 } // namespace
@@ -97,7 +101,8 @@ class tst_LoopbackLogin : public QObject
     std::shared_ptr<Browser> m_browser;
     std::shared_ptr<LiveHTTP> m_http;
 
-    std::unique_ptr<LoopbackLogin> login(std::chrono::milliseconds timeout = std::chrono::seconds(30), bool opens = true)
+    std::unique_ptr<LoopbackLogin> login(std::chrono::milliseconds timeout = std::chrono::seconds(30),
+                                         bool opens = true)
     {
         ServiceEndpoints endpoints;
         endpoints.token = m_server->base();
@@ -124,8 +129,9 @@ private Q_SLOTS:
     void init()
     {
         m_server = std::make_unique<PlatformServer>();
-        m_server->setReply("POST", QStringLiteral("/token"),
-                           CannedReply{200, "{\"access_token\":\"ya29.a\",\"refresh_token\":\"1//r+t\",\"expires_in\":3599}", {}});
+        m_server->setReply(
+            "POST", QStringLiteral("/token"),
+            CannedReply{200, "{\"access_token\":\"ya29.a\",\"refresh_token\":\"1//r+t\",\"expires_in\":3599}", {}});
         m_server->setReply("GET", QStringLiteral("/youtube/v3/channels"),
                            CannedReply{200, R"({"items":[{"id":"UC7","snippet":{"title":"Kinoloom Films"}}]})", {}});
         m_browser = std::make_shared<Browser>();
@@ -147,9 +153,12 @@ private Q_SLOTS:
             favicon = sendRaw(port, get(QStringLiteral("/favicon.ico")), [&, port, state] {
                 capital = sendRaw(port, get(QStringLiteral("/Callback?code=x&state=") + state), [&, port, state] {
                     trailing = sendRaw(port, get(QStringLiteral("/callback/?code=x&state=") + state), [&, port, state] {
-                        wrongState = sendRaw(port, get(QStringLiteral("/callback?code=x&state=0A1B")), [&, port, state] {
-                            right = sendRaw(port, get(QStringLiteral("/callback?state=") + state + QStringLiteral("&code=4%2F0Ab%2Bc&scope=x")));
-                        });
+                        wrongState = sendRaw(port, get(QStringLiteral("/callback?code=x&state=0A1B")),
+                                             [&, port, state] {
+                                                 right = sendRaw(port,
+                                                                 get(QStringLiteral("/callback?state=") + state
+                                                                     + QStringLiteral("&code=4%2F0Ab%2Bc&scope=x")));
+                                             });
                     });
                 });
             });
@@ -157,8 +166,9 @@ private Q_SLOTS:
         auto signIn = login();
         const auto outcome = await(signIn->authorize(client()));
         QVERIFY(outcome.value);
-        QCOMPARE(*outcome.value, (GoogleCredential{QStringLiteral("client.apps"), QStringLiteral("GOCSPX+secret"), QStringLiteral("1//r+t"),
-                                                  QStringLiteral("Kinoloom Films"), QStringLiteral("UC7")}));
+        QCOMPARE(*outcome.value,
+                 (GoogleCredential{QStringLiteral("client.apps"), QStringLiteral("GOCSPX+secret"),
+                                   QStringLiteral("1//r+t"), QStringLiteral("Kinoloom Films"), QStringLiteral("UC7")}));
 
         // The authorisation address and its nine items.
         const QUrl url = m_browser->url;
@@ -166,7 +176,9 @@ private Q_SLOTS:
         QCOMPARE(url.path(), QStringLiteral("/o/oauth2/v2/auth"));
         const QUrlQuery query = m_browser->query();
         QCOMPARE(query.queryItems().size(), 9);
-        const auto item = [&query](const char *name) { return query.queryItemValue(QString::fromLatin1(name), QUrl::FullyDecoded); };
+        const auto item = [&query](const char *name) {
+            return query.queryItemValue(QString::fromLatin1(name), QUrl::FullyDecoded);
+        };
         QCOMPARE(item("client_id"), QStringLiteral("client.apps"));
         const QString redirect = QStringLiteral("http://127.0.0.1:%1/callback").arg(m_browser->port());
         QCOMPARE(item("redirect_uri"), redirect);
@@ -181,8 +193,10 @@ private Q_SLOTS:
         const QList<RecordedRequest> tokens = m_server->requestsTo(QStringLiteral("/token"));
         QCOMPARE(tokens.size(), 1);
         const QMap<QString, QString> form = tokens.first().form();
-        QCOMPARE(form.keys(), (QStringList{QStringLiteral("client_id"), QStringLiteral("client_secret"), QStringLiteral("code"),
-                                           QStringLiteral("code_verifier"), QStringLiteral("grant_type"), QStringLiteral("redirect_uri")}));
+        QCOMPARE(form.keys(),
+                 (QStringList{QStringLiteral("client_id"), QStringLiteral("client_secret"), QStringLiteral("code"),
+                              QStringLiteral("code_verifier"), QStringLiteral("grant_type"),
+                              QStringLiteral("redirect_uri")}));
         QCOMPARE(form.value(QStringLiteral("client_secret")), QStringLiteral("GOCSPX+secret"));
         QCOMPARE(form.value(QStringLiteral("code")), QStringLiteral("4/0Ab+c"));
         QCOMPARE(form.value(QStringLiteral("grant_type")), QStringLiteral("authorization_code"));
@@ -190,7 +204,8 @@ private Q_SLOTS:
         const QString verifier = form.value(QStringLiteral("code_verifier"));
         QCOMPARE(verifier.size(), 72);
         QCOMPARE(item("code_challenge"), LoopbackLogin::codeChallenge(verifier));
-        QCOMPARE(m_server->requestsTo(QStringLiteral("/youtube/v3/channels")).value(0).header("Authorization"), QByteArray("Bearer ya29.a"));
+        QCOMPARE(m_server->requestsTo(QStringLiteral("/youtube/v3/channels")).value(0).header("Authorization"),
+                 QByteArray("Bearer ya29.a"));
 
         // Other paths are closed without a word; a stranger's state gets the failure page.
         for (const auto &silent : {favicon, capital, trailing}) {
@@ -215,9 +230,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("query");
         QTest::addColumn<QByteArray>("page");
         QTest::addColumn<QString>("message");
-        QTest::newRow("error without code") << QStringLiteral("error=access_denied") << failurePage
-                                            << QStringLiteral("Google sign-in was declined.");
-        QTest::newRow("code item without value") << QStringLiteral("code") << failurePage << QStringLiteral("Google sign-in was declined.");
+        QTest::newRow("error without code")
+            << QStringLiteral("error=access_denied") << failurePage << QStringLiteral("Google sign-in was declined.");
+        QTest::newRow("code item without value")
+            << QStringLiteral("code") << failurePage << QStringLiteral("Google sign-in was declined.");
         QTest::newRow("empty code") << QStringLiteral("code=") << successPage << QString();
     }
     void declinedOrEmptyCode()
@@ -228,13 +244,18 @@ private Q_SLOTS:
         std::shared_ptr<Exchange> callback;
         Browser *browser = m_browser.get();
         m_browser->script = [&callback, browser, query](const QUrl &) {
-            callback = sendRaw(browser->port(), get(QStringLiteral("/callback?state=%1&%2").arg(browser->state(), query)));
+            callback = sendRaw(browser->port(),
+                               get(QStringLiteral("/callback?state=%1&%2").arg(browser->state(), query)));
         };
         auto signIn = login();
         const auto outcome = await(signIn->authorize(client()));
         if (message.isEmpty()) {
             QVERIFY(outcome.value);
-            QCOMPARE(m_server->requestsTo(QStringLiteral("/token")).value(0).form().value(QStringLiteral("code"), QStringLiteral("absent")), QString());
+            QCOMPARE(m_server->requestsTo(QStringLiteral("/token"))
+                         .value(0)
+                         .form()
+                         .value(QStringLiteral("code"), QStringLiteral("absent")),
+                     QString());
         } else {
             QCOMPARE(outcome.message<StudioError>(), message);
             QVERIFY(m_server->requests().isEmpty());
@@ -258,15 +279,18 @@ private Q_SLOTS:
     void timesOut()
     {
         auto signIn = login(std::chrono::milliseconds(200));
-        QCOMPARE(await(signIn->authorize(client())).message<StudioError>(), QStringLiteral("Sign-in timed out. Try connecting again."));
+        QCOMPARE(await(signIn->authorize(client())).message<StudioError>(),
+                 QStringLiteral("Sign-in timed out. Try connecting again."));
         QCOMPARE(m_browser->opened, 1);
     }
 
     void aBrowserThatCannotOpenEndsAtOnce()
     {
         auto signIn = login(std::chrono::seconds(180), false);
-        QCOMPARE(await(signIn->authorize(client())).message<StudioError>(), QStringLiteral("Could not open the browser for sign-in."));
-        const auto late = sendRaw(m_browser->port(), get(QStringLiteral("/callback?code=c&state=") + m_browser->state()));
+        QCOMPARE(await(signIn->authorize(client())).message<StudioError>(),
+                 QStringLiteral("Could not open the browser for sign-in."));
+        const auto late = sendRaw(m_browser->port(),
+                                  get(QStringLiteral("/callback?code=c&state=") + m_browser->state()));
         QTRY_VERIFY(late->closed);
         QVERIFY(late->refused);
     }
@@ -291,7 +315,8 @@ private Q_SLOTS:
         LoopbackLogin *raw = signIn.get();
         m_browser->script = [raw](const QUrl &) { raw->cancel(); };
         QVERIFY(await(signIn->authorize(client())).failedWith<CancellationError>());
-        const auto late = sendRaw(m_browser->port(), get(QStringLiteral("/callback?code=c&state=") + m_browser->state()));
+        const auto late = sendRaw(m_browser->port(),
+                                  get(QStringLiteral("/callback?code=c&state=") + m_browser->state()));
         QTRY_VERIFY(late->closed);
         QVERIFY(late->refused);
         QVERIFY(m_server->requests().isEmpty());
@@ -318,7 +343,9 @@ private Q_SLOTS:
         Browser *browser = m_browser.get();
         m_browser->script = [&idle, browser](const QUrl &) {
             idle = sendRaw(browser->port(), QByteArray());
-            QTimer::singleShot(50, [browser] { sendRaw(browser->port(), get(QStringLiteral("/callback?code=c&state=") + browser->state())); });
+            QTimer::singleShot(50, [browser] {
+                sendRaw(browser->port(), get(QStringLiteral("/callback?code=c&state=") + browser->state()));
+            });
         };
         auto signIn = login();
         QVERIFY(await(signIn->authorize(client())).value);

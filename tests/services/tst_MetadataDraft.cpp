@@ -56,12 +56,15 @@ private Q_SLOTS:
         const QJsonArray messages = body.value(QStringLiteral("messages")).toArray();
         QCOMPARE(messages.size(), 2);
         QCOMPARE(messages.at(0).toObject().value(QStringLiteral("role")).toString(), QStringLiteral("system"));
-        QCOMPARE(messages.at(0).toObject().value(QStringLiteral("content")).toString(),
-                 QStringLiteral("Return JSON with description (string) and tags (array of strings). Do not claim to have watched the "
-                                "video. Generate concise YouTube metadata based only on the supplied title."));
+        QCOMPARE(
+            messages.at(0).toObject().value(QStringLiteral("content")).toString(),
+            QStringLiteral(
+                "Return JSON with description (string) and tags (array of strings). Do not claim to have watched the "
+                "video. Generate concise YouTube metadata based only on the supplied title."));
         // Nothing is trimmed: a title of one space is sent as it is.
-        QCOMPARE(messages.at(1).toObject(), (QJsonObject{{QStringLiteral("role"), QStringLiteral("user")},
-                                                        {QStringLiteral("content"), QStringLiteral(" ")}}));
+        QCOMPARE(messages.at(1).toObject(),
+                 (QJsonObject{{QStringLiteral("role"), QStringLiteral("user")},
+                              {QStringLiteral("content"), QStringLiteral(" ")}}));
     }
 
     void draftFromTheReply_data()
@@ -75,8 +78,8 @@ private Q_SLOTS:
                                             << QStringLiteral("A walk.") << QString();
         QTest::newRow("a tag that is a number") << QStringLiteral(R"({"description":"A walk.","tags":["walk",3]})")
                                                 << QStringLiteral("A walk.") << QString();
-        QTest::newRow("description not text") << QStringLiteral(R"({"description":["A"],"tags":["walk"]})") << QString()
-                                              << QStringLiteral("walk");
+        QTest::newRow("description not text")
+            << QStringLiteral(R"({"description":["A"],"tags":["walk"]})") << QString() << QStringLiteral("walk");
         QTest::newRow("empty object") << QStringLiteral("{}") << QString() << QString();
     }
     void draftFromTheReply()
@@ -106,14 +109,21 @@ private Q_SLOTS:
         QTest::newRow("choice not an object") << 200 << QByteArray(R"({"choices":["x"]})") << unexpected;
         QTest::newRow("no message") << 200 << QByteArray(R"({"choices":[{"text":"x"}]})") << unexpected;
         QTest::newRow("message not an object") << 200 << QByteArray(R"({"choices":[{"message":"x"}]})") << unexpected;
-        QTest::newRow("no content") << 200 << QByteArray(R"({"choices":[{"message":{"role":"assistant"}}]})") << unexpected;
-        QTest::newRow("content not text") << 200 << QByteArray(R"({"choices":[{"message":{"content":{"a":1}}}]})") << unexpected;
+        QTest::newRow("no content") << 200 << QByteArray(R"({"choices":[{"message":{"role":"assistant"}}]})")
+                                    << unexpected;
+        QTest::newRow("content not text")
+            << 200 << QByteArray(R"({"choices":[{"message":{"content":{"a":1}}}]})") << unexpected;
         QTest::newRow("content an array") << 200 << answer(QStringLiteral("[1]")) << unexpected;
-        QTest::newRow("content not JSON") << 200 << answer(QStringLiteral("Here you go")) << QStringLiteral("The service's reply is not valid JSON");
-        QTest::newRow("reply not JSON") << 200 << QByteArray("<html>") << QStringLiteral("The service's reply is not valid JSON");
-        QTest::newRow("reply an array") << 200 << QByteArray("[]") << QStringLiteral("The service returned unreadable data.");
-        QTest::newRow("unauthorised") << 401 << QByteArray("{}")
-                                      << QStringLiteral("Service request failed (HTTP 401). Check the account, API access, and connection, then retry.");
+        QTest::newRow("content not JSON")
+            << 200 << answer(QStringLiteral("Here you go")) << QStringLiteral("The service's reply is not valid JSON");
+        QTest::newRow("reply not JSON") << 200 << QByteArray("<html>")
+                                        << QStringLiteral("The service's reply is not valid JSON");
+        QTest::newRow("reply an array") << 200 << QByteArray("[]")
+                                        << QStringLiteral("The service returned unreadable data.");
+        QTest::newRow("unauthorised")
+            << 401 << QByteArray("{}")
+            << QStringLiteral(
+                   "Service request failed (HTTP 401). Check the account, API access, and connection, then retry.");
     }
     void malformedReplies()
     {

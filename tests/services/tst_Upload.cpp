@@ -15,7 +15,8 @@ using namespace kinoloom::test;
 
 namespace {
 
-const QByteArray sessionAddress("https://www.googleapis.com/upload/youtube/v3/videos?uploadType=resumable&upload_id=s1");
+const QByteArray
+    sessionAddress("https://www.googleapis.com/upload/youtube/v3/videos?uploadType=resumable&upload_id=s1");
 constexpr qint64 MiB = 1024 * 1024;
 
 QByteArray pattern(qint64 size)
@@ -70,7 +71,10 @@ struct Run
             [fractions](double fraction) { fractions->append(fraction); }));
     }
 
-    QByteArray sentRange(qsizetype index) const { return transport->requests.value(index).header("Content-Range").value_or("none"); }
+    QByteArray sentRange(qsizetype index) const
+    {
+        return transport->requests.value(index).header("Content-Range").value_or("none");
+    }
 };
 
 } // namespace
@@ -96,13 +100,17 @@ private Q_SLOTS:
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("file"); // "missing", "empty" or "movie"
         QTest::addColumn<QString>("message");
-        QTest::newRow("unconfirmed before existing video") << false << true << QStringLiteral("t") << QStringLiteral("movie")
-                                                           << QStringLiteral("Upload was not confirmed.");
-        QTest::newRow("existing video") << true << true << QStringLiteral("") << QStringLiteral("missing")
-                                        << QStringLiteral("This export already has a YouTube video. Open its existing link instead.");
-        QTest::newRow("metadata before the file") << true << false << QStringLiteral(" ") << QStringLiteral("missing")
-                                                  << QStringLiteral("Enter a title of 1–100 characters, a description under 5,000 bytes, and valid privacy.");
-        QTest::newRow("missing file") << true << false << QStringLiteral("t") << QStringLiteral("missing") << QStringLiteral("Could not");
+        QTest::newRow("unconfirmed before existing video")
+            << false << true << QStringLiteral("t") << QStringLiteral("movie")
+            << QStringLiteral("Upload was not confirmed.");
+        QTest::newRow("existing video")
+            << true << true << QStringLiteral("") << QStringLiteral("missing")
+            << QStringLiteral("This export already has a YouTube video. Open its existing link instead.");
+        QTest::newRow("metadata before the file")
+            << true << false << QStringLiteral(" ") << QStringLiteral("missing")
+            << QStringLiteral("Enter a title of 1–100 characters, a description under 5,000 bytes, and valid privacy.");
+        QTest::newRow("missing file") << true << false << QStringLiteral("t") << QStringLiteral("missing")
+                                      << QStringLiteral("Could not");
         QTest::newRow("empty file") << true << false << QStringLiteral("t") << QStringLiteral("empty")
                                     << QStringLiteral("The export file is empty or missing.");
     }
@@ -113,7 +121,8 @@ private Q_SLOTS:
         QFETCH(QString, title);
         QFETCH(QString, file);
         QFETCH(QString, message);
-        ExportRecord record = ExportRecord::create(QStringLiteral("4K movie"), m_dir.filePath(QStringLiteral("absent.mp4")), 2);
+        ExportRecord record = ExportRecord::create(QStringLiteral("4K movie"),
+                                                   m_dir.filePath(QStringLiteral("absent.mp4")), 2);
         if (file == QLatin1String("movie"))
             record.path = movie(QStringLiteral("guard.mp4"), 100);
         if (file == QLatin1String("empty"))
@@ -160,8 +169,10 @@ private Q_SLOTS:
             QCOMPARE(request.timeout, std::chrono::milliseconds(60000));
 
         // The session is handed over before any byte of the movie is sent.
-        QCOMPARE(states(run.changed), (QStringList{QStringLiteral("Session created"), QStringLiteral("Video created · processing not checked"),
-                                                  QStringLiteral("Video created · processing not checked")}));
+        QCOMPARE(
+            states(run.changed),
+            (QStringList{QStringLiteral("Session created"), QStringLiteral("Video created · processing not checked"),
+                         QStringLiteral("Video created · processing not checked")}));
         QCOMPARE(run.changed.first().uploadSession, QString::fromLatin1(sessionAddress));
         QCOMPARE(run.changed.first().uploadFingerprint->size(), 64);
         QCOMPARE(run.changed.first().videoID, std::nullopt);
@@ -180,7 +191,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("location");
         QTest::addColumn<QString>("message");
         QTest::newRow("201 with Location") << 201 << sessionAddress << QString();
-        QTest::newRow("201 without Location") << 201 << QByteArray() << QStringLiteral("Could not start upload (HTTP 201).");
+        QTest::newRow("201 without Location")
+            << 201 << QByteArray() << QStringLiteral("Could not start upload (HTTP 201).");
         QTest::newRow("403") << 403 << sessionAddress << QStringLiteral("Could not start upload (HTTP 403).");
         QTest::newRow("Location on another host") << 200 << QByteArray("https://evil.example.com/upload")
                                                   << QStringLiteral("The saved upload session URL is invalid.");
@@ -196,7 +208,8 @@ private Q_SLOTS:
             headers.append({"Location", location});
         run.transport->reply(status, {}, headers);
         run.transport->reply(200, R"({"id":"v1"})");
-        const auto outcome = run.upload(ExportRecord::create(QStringLiteral("Short"), movie(QStringLiteral("create.mp4"), 10), 1));
+        const auto outcome = run.upload(
+            ExportRecord::create(QStringLiteral("Short"), movie(QStringLiteral("create.mp4"), 10), 1));
         if (message.isEmpty()) {
             QCOMPARE(outcome.value->videoID, QStringLiteral("v1"));
             QVERIFY(run.progress.isEmpty()); // the query found the video complete
@@ -212,8 +225,10 @@ private Q_SLOTS:
         Run first;
         first.transport->reply(200, {}, {{"Location", sessionAddress}});
         first.transport->reply(503);
-        QCOMPARE(first.upload(ExportRecord::create(QStringLiteral("4K movie"), path, 2)).message<StudioError>(),
-                 QStringLiteral("Upload session could not be resumed (HTTP 503). The session may have expired; no duplicate was started."));
+        QCOMPARE(
+            first.upload(ExportRecord::create(QStringLiteral("4K movie"), path, 2)).message<StudioError>(),
+            QStringLiteral(
+                "Upload session could not be resumed (HTTP 503). The session may have expired; no duplicate was started."));
         const ExportRecord saved = first.changed.last();
 
         // Same file, channel and metadata: the saved session is queried, not a new one created.
@@ -227,8 +242,10 @@ private Q_SLOTS:
 
         Run expired;
         expired.transport->reply(404);
-        QCOMPARE(expired.upload(saved).message<StudioError>(),
-                 QStringLiteral("Upload session could not be resumed (HTTP 404). The session may have expired; no duplicate was started."));
+        QCOMPARE(
+            expired.upload(saved).message<StudioError>(),
+            QStringLiteral(
+                "Upload session could not be resumed (HTTP 404). The session may have expired; no duplicate was started."));
         QVERIFY(expired.changed.isEmpty());
 
         const QString changedFingerprint = QStringLiteral(
@@ -247,7 +264,8 @@ private Q_SLOTS:
         ExportRecord tampered = saved;
         tampered.uploadSession = QStringLiteral("https://user@www.googleapis.com/upload");
         Run unsafe;
-        QCOMPARE(unsafe.upload(tampered).message<StudioError>(), QStringLiteral("The saved upload session URL is invalid."));
+        QCOMPARE(unsafe.upload(tampered).message<StudioError>(),
+                 QStringLiteral("The saved upload session URL is invalid."));
         QVERIFY(unsafe.transport->requests.isEmpty());
     }
 
@@ -261,7 +279,8 @@ private Q_SLOTS:
         run.transport->reply(308, {}, range(999)); // only part of the first chunk was kept
         run.transport->reply(308, {}, range(1000 + 8 * MiB - 1));
         run.transport->reply(201, R"({"id":"v2"})");
-        QCOMPARE(run.upload(ExportRecord::create(QStringLiteral("4K movie"), path, 2)).value->videoID, QStringLiteral("v2"));
+        QCOMPARE(run.upload(ExportRecord::create(QStringLiteral("4K movie"), path, 2)).value->videoID,
+                 QStringLiteral("v2"));
         QCOMPARE(run.sentRange(2), QByteArray("bytes 0-8388607/10485760"));
         QCOMPARE(run.sentRange(3), QByteArray("bytes 1000-8389607/10485760"));
         QCOMPARE(run.sentRange(4), QByteArray("bytes 8389608-10485759/10485760"));
@@ -288,8 +307,10 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("statuses");
         QTest::addColumn<QList<qint64>>("ranges"); // last acknowledged byte per reply, -1 for none
         QTest::addColumn<QString>("message");
-        const QString notAdvancing = QStringLiteral("Upload did not acknowledge the expected bytes. Retry to query the saved session.");
-        const QString noVideo = QStringLiteral("All bytes were acknowledged but no video ID was returned. Retry to check the session.");
+        const QString notAdvancing = QStringLiteral(
+            "Upload did not acknowledge the expected bytes. Retry to query the saved session.");
+        const QString noVideo = QStringLiteral(
+            "All bytes were acknowledged but no video ID was returned. Retry to check the session.");
         QTest::newRow("query acknowledges everything") << QList<int>{308} << QList<qint64>{999} << noVideo;
         QTest::newRow("chunk acknowledges everything") << QList<int>{308, 308} << QList<qint64>{-1, 999} << noVideo;
         QTest::newRow("range does not advance") << QList<int>{308, 308} << QList<qint64>{99, 99} << notAdvancing;
@@ -297,9 +318,11 @@ private Q_SLOTS:
         QTest::newRow("range outside the file") << QList<int>{308, 308} << QList<qint64>{-1, 1000}
                                                 << QStringLiteral("YouTube returned an invalid upload range.");
         QTest::newRow("server error") << QList<int>{308, 500} << QList<qint64>{-1, -1}
-                                      << QStringLiteral("Upload interrupted (HTTP 500). Retry to resume the saved session.");
-        QTest::newRow("complete without id") << QList<int>{308, 200} << QList<qint64>{-1, -1}
-                                             << QStringLiteral("Upload response has no video ID. The saved session is retained.");
+                                      << QStringLiteral(
+                                             "Upload interrupted (HTTP 500). Retry to resume the saved session.");
+        QTest::newRow("complete without id")
+            << QList<int>{308, 200} << QList<qint64>{-1, -1}
+            << QStringLiteral("Upload response has no video ID. The saved session is retained.");
     }
     void refusedChunkReplies()
     {
@@ -311,7 +334,8 @@ private Q_SLOTS:
         for (qsizetype i = 0; i < statuses.size(); ++i)
             run.transport->reply(statuses.at(i), statuses.at(i) == 200 ? QByteArray(R"({"kind":"x"})") : QByteArray(),
                                  ranges.at(i) >= 0 ? range(ranges.at(i)) : HTTPHeaders());
-        const auto outcome = run.upload(ExportRecord::create(QStringLiteral("4K movie"), movie(QStringLiteral("k.mp4"), 1000), 2));
+        const auto outcome = run.upload(
+            ExportRecord::create(QStringLiteral("4K movie"), movie(QStringLiteral("k.mp4"), 1000), 2));
         QCOMPARE(outcome.message<StudioError>(), message);
         QCOMPARE(states(run.changed), QStringList{QStringLiteral("Session created")});
     }
@@ -364,13 +388,19 @@ private Q_SLOTS:
         const QString set = QStringLiteral("Video created · thumbnail set · processing not checked");
         const QString failed = QStringLiteral("Video created · thumbnail failed · retry thumbnail");
         const QString invalid = QStringLiteral("Choose a JPEG or PNG thumbnail under 2 MiB.");
-        QTest::newRow("2 MiB JPG") << QStringLiteral("thumb.JPG") << 2 * MiB << 200 << set << QString() << QByteArray("image/jpeg");
-        QTest::newRow("png") << QStringLiteral("thumb.png") << qint64(100) << 200 << set << QString() << QByteArray("image/png");
-        QTest::newRow("jpeg") << QStringLiteral("thumb.jpeg") << qint64(100) << 200 << set << QString() << QByteArray("image/jpeg");
-        QTest::newRow("refused") << QStringLiteral("thumb.jpg") << qint64(100) << 403 << failed
-                                 << QStringLiteral("Service request failed (HTTP 403). Check the account, API access, and connection, then retry.")
-                                 << QByteArray("image/jpeg");
-        QTest::newRow("one byte too large") << QStringLiteral("big.jpg") << 2 * MiB + 1 << 0 << failed << invalid << QByteArray();
+        QTest::newRow("2 MiB JPG") << QStringLiteral("thumb.JPG") << 2 * MiB << 200 << set << QString()
+                                   << QByteArray("image/jpeg");
+        QTest::newRow("png") << QStringLiteral("thumb.png") << qint64(100) << 200 << set << QString()
+                             << QByteArray("image/png");
+        QTest::newRow("jpeg") << QStringLiteral("thumb.jpeg") << qint64(100) << 200 << set << QString()
+                              << QByteArray("image/jpeg");
+        QTest::newRow("refused")
+            << QStringLiteral("thumb.jpg") << qint64(100) << 403 << failed
+            << QStringLiteral(
+                   "Service request failed (HTTP 403). Check the account, API access, and connection, then retry.")
+            << QByteArray("image/jpeg");
+        QTest::newRow("one byte too large")
+            << QStringLiteral("big.jpg") << 2 * MiB + 1 << 0 << failed << invalid << QByteArray();
         QTest::newRow("gif") << QStringLiteral("thumb.gif") << qint64(100) << 0 << failed << invalid << QByteArray();
     }
     void thumbnailAfterTheVideo()
@@ -387,14 +417,17 @@ private Q_SLOTS:
         run.transport->reply(200, R"({"id":"v4"})");
         if (status)
             run.transport->reply(status, "{}");
-        const auto outcome = run.upload(ExportRecord::create(QStringLiteral("4K movie"), movie(QStringLiteral("t.mp4"), 10), 2));
+        const auto outcome = run.upload(
+            ExportRecord::create(QStringLiteral("4K movie"), movie(QStringLiteral("t.mp4"), 10), 2));
         QCOMPARE(run.changed.last().uploadState, state);
         QCOMPARE(run.changed.last().videoID, QStringLiteral("v4"));
         if (message.isEmpty()) {
             QCOMPARE(outcome.value->uploadState, state);
             QCOMPARE(run.changed.size(), 3);
             const HTTPRequest thumbnail = run.transport->requests.last();
-            QCOMPARE(thumbnail.url.toString(), QStringLiteral("https://www.googleapis.com/upload/youtube/v3/thumbnails/set?videoId=v4&uploadType=media"));
+            QCOMPARE(thumbnail.url.toString(),
+                     QStringLiteral(
+                         "https://www.googleapis.com/upload/youtube/v3/thumbnails/set?videoId=v4&uploadType=media"));
             QCOMPARE(thumbnail.header("Content-Type"), contentType);
             QCOMPARE(thumbnail.header("Authorization"), QByteArray("Bearer tok"));
             QCOMPARE(thumbnail.body.size(), size);
@@ -415,7 +448,8 @@ private Q_SLOTS:
         const YouTubeService service(transport);
         QCOMPARE(await(service.setThumbnail(path, QStringLiteral("v"), QStringLiteral("tok"))).message<StudioError>(),
                  QStringLiteral("Choose a JPEG or PNG thumbnail under 2 MiB."));
-        QVERIFY(await(service.setThumbnail(m_dir.filePath(QStringLiteral("none.jpg")), QStringLiteral("v"), QStringLiteral("tok")))
+        QVERIFY(await(service.setThumbnail(m_dir.filePath(QStringLiteral("none.jpg")), QStringLiteral("v"),
+                                           QStringLiteral("tok")))
                     .failedWith<FileError>());
         QVERIFY(transport->requests.isEmpty());
     }

@@ -72,9 +72,11 @@ private Q_SLOTS:
         QStringList ranges;
         for (const RecordedRequest &request : server.requestsTo(QStringLiteral("/upload/youtube/v3/videos")))
             ranges << QString::fromLatin1(request.header("Content-Range").value_or("create"));
-        QCOMPARE(ranges, (QStringList{QStringLiteral("create"), QStringLiteral("bytes */20000000"),
-                                      QStringLiteral("bytes 0-8388607/20000000"), QStringLiteral("bytes 8388608-16777215/20000000"),
-                                      QStringLiteral("bytes 16777216-19999999/20000000")}));
+        QCOMPARE(
+            ranges,
+            (QStringList{QStringLiteral("create"), QStringLiteral("bytes */20000000"),
+                         QStringLiteral("bytes 0-8388607/20000000"), QStringLiteral("bytes 8388608-16777215/20000000"),
+                         QStringLiteral("bytes 16777216-19999999/20000000")}));
     }
 
     void resumesAfterADroppedConnection()
@@ -105,8 +107,9 @@ private Q_SLOTS:
         const RecordedRequest query = server.requests().at(requestsBefore);
         QCOMPARE(query.header("Content-Range"), QByteArray("bytes */20000000"));
         const RecordedRequest next = server.requests().at(requestsBefore + 1);
-        QCOMPARE(next.header("Content-Range"), "bytes " + QByteArray::number(chunk + kept) + '-'
-                                                   + QByteArray::number(2 * chunk + kept - 1) + "/20000000");
+        QCOMPARE(next.header("Content-Range"),
+                 "bytes " + QByteArray::number(chunk + kept) + '-' + QByteArray::number(2 * chunk + kept - 1)
+                     + "/20000000");
     }
 };
 

@@ -39,9 +39,9 @@ int lockedChild()
     lines << QStringLiteral("save before lock: ") + outcomeOf([] { Vault::save("secret", QStringLiteral("google")); });
     GError *error = nullptr;
     SecretService *service = secret_service_get_sync(SECRET_SERVICE_LOAD_COLLECTIONS, nullptr, &error);
-    SecretCollection *collection = service ? secret_collection_for_alias_sync(service, SECRET_COLLECTION_DEFAULT,
-                                                                               SECRET_COLLECTION_NONE, nullptr, &error)
-                                           : nullptr;
+    SecretCollection *collection = service
+        ? secret_collection_for_alias_sync(service, SECRET_COLLECTION_DEFAULT, SECRET_COLLECTION_NONE, nullptr, &error)
+        : nullptr;
     GList *objects = g_list_append(nullptr, collection);
     const int locked = collection ? secret_service_lock_sync(service, objects, nullptr, nullptr, &error) : 0;
     g_list_free(objects);
@@ -94,10 +94,7 @@ private Q_SLOTS:
     }
     void cleanupTestCase() { init(); }
 
-    void neverSavedReadsAsNothing()
-    {
-        QCOMPARE(Vault::read(QStringLiteral("google")), std::nullopt);
-    }
+    void neverSavedReadsAsNothing() { QCOMPARE(Vault::read(QStringLiteral("google")), std::nullopt); }
 
     void saveReadReplaceRemove()
     {
@@ -132,7 +129,8 @@ private Q_SLOTS:
 
     void credentialRoundTripsThroughTheVault()
     {
-        GoogleCredential credential{QStringLiteral("id.apps"), QStringLiteral("secret"), QString(), QString(), QString()};
+        GoogleCredential credential{QStringLiteral("id.apps"), QStringLiteral("secret"), QString(), QString(),
+                                    QString()};
         Vault::save(credential.data(), QStringLiteral("google"));
         QCOMPARE(GoogleCredential::fromData(Vault::read(QStringLiteral("google")).value()), credential);
     }
@@ -141,9 +139,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("stored");
         QTest::addColumn<bool>("readable");
-        QTest::newRow("complete") << QByteArray(R"({"clientID":"a","clientSecret":"b","refreshToken":"","channel":"","channelID":""})") << true;
-        QTest::newRow("no channelID") << QByteArray(R"({"clientID":"a","clientSecret":"b","refreshToken":"r","channel":"c"})") << false;
-        QTest::newRow("number") << QByteArray(R"({"clientID":1,"clientSecret":"b","refreshToken":"","channel":"","channelID":""})") << false;
+        QTest::newRow("complete") << QByteArray(
+            R"({"clientID":"a","clientSecret":"b","refreshToken":"","channel":"","channelID":""})")
+                                  << true;
+        QTest::newRow("no channelID") << QByteArray(
+            R"({"clientID":"a","clientSecret":"b","refreshToken":"r","channel":"c"})")
+                                      << false;
+        QTest::newRow("number") << QByteArray(
+            R"({"clientID":1,"clientSecret":"b","refreshToken":"","channel":"","channelID":""})")
+                                << false;
         QTest::newRow("not JSON") << QByteArray("google") << false;
     }
     void credentialNeedsAllFiveStrings()
@@ -164,7 +168,8 @@ private Q_SLOTS:
         QTemporaryDir home;
         QVERIFY(home.isValid());
         QVERIFY(QDir(home.path()).mkpath(QStringLiteral("run")));
-        QFile::setPermissions(home.filePath(QStringLiteral("run")), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QFile::setPermissions(home.filePath(QStringLiteral("run")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         // A private bus and keyring daemon: locking the shared one would stall the other tests.
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), home.path());

@@ -12,8 +12,8 @@ using namespace kinoloom::test;
 
 namespace {
 
-const QString invalidSettings =
-    QStringLiteral("Enter a title of 1–100 characters, a description under 5,000 bytes, and valid privacy.");
+const QString invalidSettings = QStringLiteral(
+    "Enter a title of 1–100 characters, a description under 5,000 bytes, and valid privacy.");
 const QString tooManyTags = QStringLiteral("Keep the combined tags under 500 characters.");
 
 PublishSettings settings(const QString &title, const QString &description = QString(), const QString &tags = QString(),
@@ -48,8 +48,8 @@ HTTPResponse withRange(const QByteArray &range)
 
 GoogleCredential connected()
 {
-    return GoogleCredential{QStringLiteral("client.apps"), QStringLiteral("s3cr+t /x"), QStringLiteral("1//refresh+token"),
-                            QStringLiteral("Channel"), QStringLiteral("UC1")};
+    return GoogleCredential{QStringLiteral("client.apps"), QStringLiteral("s3cr+t /x"),
+                            QStringLiteral("1//refresh+token"), QStringLiteral("Channel"), QStringLiteral("UC1")};
 }
 
 } // namespace
@@ -74,20 +74,27 @@ private Q_SLOTS:
             accented += QStringLiteral("e\u0301");
         QTest::newRow("100 accented characters in 200 code units") << settings(accented) << QString();
         QTest::newRow("101 accented characters") << settings(accented + QStringLiteral("e\u0301")) << invalidSettings;
-        QTest::newRow("description of 5000 bytes") << settings(QStringLiteral("t"), QString(5000, QLatin1Char('d'))) << QString();
-        QTest::newRow("description of 5001 bytes") << settings(QStringLiteral("t"), QString(5001, QLatin1Char('d'))) << invalidSettings;
-        QTest::newRow("2501 two-byte letters") << settings(QStringLiteral("t"), QString(2501, QChar(0xE9))) << invalidSettings;
+        QTest::newRow("description of 5000 bytes")
+            << settings(QStringLiteral("t"), QString(5000, QLatin1Char('d'))) << QString();
+        QTest::newRow("description of 5001 bytes")
+            << settings(QStringLiteral("t"), QString(5001, QLatin1Char('d'))) << invalidSettings;
+        QTest::newRow("2501 two-byte letters")
+            << settings(QStringLiteral("t"), QString(2501, QChar(0xE9))) << invalidSettings;
         QTest::newRow("unlisted") << settings(QStringLiteral("t"), {}, {}, QStringLiteral("unlisted")) << QString();
         QTest::newRow("public") << settings(QStringLiteral("t"), {}, {}, QStringLiteral("public")) << QString();
-        QTest::newRow("capitalised privacy") << settings(QStringLiteral("t"), {}, {}, QStringLiteral("Private")) << invalidSettings;
+        QTest::newRow("capitalised privacy")
+            << settings(QStringLiteral("t"), {}, {}, QStringLiteral("Private")) << invalidSettings;
         QTest::newRow("empty privacy") << settings(QStringLiteral("t"), {}, {}, QString()) << invalidSettings;
         // 100 tags of four letters joined by commas: 499 characters; one more letter makes 500.
         QStringList tags(100, QStringLiteral("abcd"));
-        QTest::newRow("tags joined to 499") << settings(QStringLiteral("t"), {}, tags.join(QStringLiteral(", "))) << QString();
+        QTest::newRow("tags joined to 499")
+            << settings(QStringLiteral("t"), {}, tags.join(QStringLiteral(", "))) << QString();
         tags[0] = QStringLiteral("abcde");
-        QTest::newRow("tags joined to 500") << settings(QStringLiteral("t"), {}, tags.join(QStringLiteral(" ,"))) << QString();
+        QTest::newRow("tags joined to 500")
+            << settings(QStringLiteral("t"), {}, tags.join(QStringLiteral(" ,"))) << QString();
         tags[1] = QStringLiteral("abcde");
-        QTest::newRow("tags joined to 501") << settings(QStringLiteral("t"), {}, tags.join(QLatin1Char(','))) << tooManyTags;
+        QTest::newRow("tags joined to 501")
+            << settings(QStringLiteral("t"), {}, tags.join(QLatin1Char(','))) << tooManyTags;
     }
     void metadataLimits()
     {
@@ -102,13 +109,17 @@ private Q_SLOTS:
                                          QStringLiteral(" walk , ,,\tcity\t, a\nb ,x"), QStringLiteral("unlisted"));
         value.madeForKids = true;
         value.thumbnail = QStringLiteral("/tmp/thumb.jpg");
-        QCOMPARE(YouTubeService::metadata(value),
-                 QByteArray("{\"snippet\":{\"description\":\"Line\\n\\\"two\\\"\",\"tags\":[\"walk\",\"city\",\"a\\nb\",\"x\"],"
-                            "\"title\":\"  My film \"},\"status\":{\"privacyStatus\":\"unlisted\",\"selfDeclaredMadeForKids\":true}}"));
+        QCOMPARE(
+            YouTubeService::metadata(value),
+            QByteArray(
+                "{\"snippet\":{\"description\":\"Line\\n\\\"two\\\"\",\"tags\":[\"walk\",\"city\",\"a\\nb\",\"x\"],"
+                "\"title\":\"  My film \"},\"status\":{\"privacyStatus\":\"unlisted\",\"selfDeclaredMadeForKids\":true}}"));
         // The same settings give the same bytes: they key the upload session.
         QCOMPARE(YouTubeService::metadata(value), YouTubeService::metadata(value));
-        QCOMPARE(YouTubeService::metadata(settings(QStringLiteral("t"))),
-                 QByteArray(R"({"snippet":{"description":"","tags":[],"title":"t"},"status":{"privacyStatus":"private","selfDeclaredMadeForKids":false}})"));
+        QCOMPARE(
+            YouTubeService::metadata(settings(QStringLiteral("t"))),
+            QByteArray(
+                R"({"snippet":{"description":"","tags":[],"title":"t"},"status":{"privacyStatus":"private","selfDeclaredMadeForKids":false}})"));
     }
 
     void nextOffset_data()
@@ -144,8 +155,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<bool>("valid");
-        QTest::newRow("API host") << QStringLiteral("https://www.googleapis.com/upload/youtube/v3/videos?upload_id=x") << true;
-        QTest::newRow("plain http") << QStringLiteral("http://www.googleapis.com/upload/youtube/v3/videos?upload_id=x") << false;
+        QTest::newRow("API host") << QStringLiteral("https://www.googleapis.com/upload/youtube/v3/videos?upload_id=x")
+                                  << true;
+        QTest::newRow("plain http") << QStringLiteral("http://www.googleapis.com/upload/youtube/v3/videos?upload_id=x")
+                                    << false;
         QTest::newRow("other host") << QStringLiteral("https://evil.example.com/upload?upload_id=x") << false;
         QTest::newRow("look-alike host") << QStringLiteral("https://www.googleapis.com.evil.example/upload") << false;
         QTest::newRow("user info") << QStringLiteral("https://user:pw@www.googleapis.com/upload") << false;
@@ -176,22 +189,28 @@ private Q_SLOTS:
         const YouTubeService service(std::make_shared<ScriptedTransport>(), local);
         QCOMPARE(service.validateSession(QStringLiteral("http://127.0.0.1:4321/upload?upload_id=1")).port(), 4321);
         QVERIFY_THROWS_EXCEPTION(StudioError, service.validateSession(QStringLiteral("http://127.0.0.1:4322/upload")));
-        QVERIFY_THROWS_EXCEPTION(StudioError, service.validateSession(QStringLiteral("https://www.googleapis.com/upload")));
+        QVERIFY_THROWS_EXCEPTION(StudioError,
+                                 service.validateSession(QStringLiteral("https://www.googleapis.com/upload")));
     }
 
     void processingState_data()
     {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("result");
-        QTest::newRow("processing status") << QByteArray(R"({"items":[{"processingDetails":{"processingStatus":"processing"},"status":{"uploadStatus":"uploaded"}}]})")
+        QTest::newRow("processing status") << QByteArray(
+            R"({"items":[{"processingDetails":{"processingStatus":"processing"},"status":{"uploadStatus":"uploaded"}}]})")
                                            << QStringLiteral("YouTube processing: processing");
-        QTest::newRow("upload status") << QByteArray(R"({"items":[{"processingDetails":{},"status":{"uploadStatus":"uploaded"}}]})")
+        QTest::newRow("upload status") << QByteArray(
+            R"({"items":[{"processingDetails":{},"status":{"uploadStatus":"uploaded"}}]})")
                                        << QStringLiteral("YouTube processing: uploaded");
         QTest::newRow("non-string status") << QByteArray(R"({"items":[{"processingDetails":{"processingStatus":3}}]})")
                                            << QStringLiteral("YouTube processing: unknown");
-        QTest::newRow("nothing known") << QByteArray(R"({"items":[{}]})") << QStringLiteral("YouTube processing: unknown");
-        QTest::newRow("no items") << QByteArray(R"({"items":[]})") << QStringLiteral("Video status is not available for this account.");
-        QTest::newRow("items missing") << QByteArray(R"({})") << QStringLiteral("Video status is not available for this account.");
+        QTest::newRow("nothing known") << QByteArray(R"({"items":[{}]})")
+                                       << QStringLiteral("YouTube processing: unknown");
+        QTest::newRow("no items") << QByteArray(R"({"items":[]})")
+                                  << QStringLiteral("Video status is not available for this account.");
+        QTest::newRow("items missing") << QByteArray(R"({})")
+                                       << QStringLiteral("Video status is not available for this account.");
     }
     void processingState()
     {
@@ -203,14 +222,18 @@ private Q_SLOTS:
         const auto outcome = await(service.processingState(QStringLiteral("abc-12"), QStringLiteral("tok")));
         QCOMPARE(outcome.value ? *outcome.value : outcome.message<StudioError>().value_or(QString()), result);
         const HTTPRequest sent = transport->requests.value(0);
-        QCOMPARE(sent.url.toString(), QStringLiteral("https://www.googleapis.com/youtube/v3/videos?part=processingDetails%2Cstatus&id=abc-12"));
+        QCOMPARE(
+            sent.url.toString(),
+            QStringLiteral("https://www.googleapis.com/youtube/v3/videos?part=processingDetails%2Cstatus&id=abc-12"));
     }
 
     void channel_data()
     {
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<bool>("found");
-        QTest::newRow("first item") << QByteArray(R"({"items":[{"id":"UC1","snippet":{"title":"Mine"}},{"id":"UC2","snippet":{"title":"Other"}}]})") << true;
+        QTest::newRow("first item") << QByteArray(
+            R"({"items":[{"id":"UC1","snippet":{"title":"Mine"}},{"id":"UC2","snippet":{"title":"Other"}}]})")
+                                    << true;
         QTest::newRow("no items") << QByteArray(R"({})") << false;
         QTest::newRow("empty items") << QByteArray(R"({"items":[]})") << false;
         QTest::newRow("numeric id") << QByteArray(R"({"items":[{"id":1,"snippet":{"title":"Mine"}}]})") << false;
@@ -247,7 +270,8 @@ private Q_SLOTS:
             QCOMPARE(request.timeout, std::chrono::milliseconds(60000));
         QCOMPARE(transport->requests.at(0).header("Authorization"), std::nullopt);
         QCOMPARE(transport->requests.at(1).header("Authorization"), QByteArray("Bearer tok"));
-        QCOMPARE(transport->requests.at(1).url.toString(), QStringLiteral("https://www.googleapis.com/youtube/v3/channels?part=snippet&mine=true"));
+        QCOMPARE(transport->requests.at(1).url.toString(),
+                 QStringLiteral("https://www.googleapis.com/youtube/v3/channels?part=snippet&mine=true"));
         QCOMPARE(transport->requests.at(2).header("Authorization"), QByteArray("Bearer tok"));
     }
 
@@ -257,7 +281,8 @@ private Q_SLOTS:
         const YouTubeService service(transport);
         GoogleCredential clientOnly = connected();
         clientOnly.refreshToken.clear();
-        QCOMPARE(await(service.accessToken(clientOnly)).message<StudioError>(), QStringLiteral("Connect a YouTube account in Settings first."));
+        QCOMPARE(await(service.accessToken(clientOnly)).message<StudioError>(),
+                 QStringLiteral("Connect a YouTube account in Settings first."));
         QVERIFY(transport->requests.isEmpty());
 
         transport->reply(200, R"({"access_token":5,"refresh_token":"x"})");
@@ -265,13 +290,15 @@ private Q_SLOTS:
                  QStringLiteral("Google did not return an access token. Reconnect your account."));
         transport->reply(400, R"({"error":"invalid_grant"})");
         QCOMPARE(await(service.accessToken(connected())).message<StudioError>(),
-                 QStringLiteral("Service request failed (HTTP 400). Check the account, API access, and connection, then retry."));
+                 QStringLiteral(
+                     "Service request failed (HTTP 400). Check the account, API access, and connection, then retry."));
     }
 
     void tokenRequestThroughTheLiveTransport()
     {
         PlatformServer server;
-        server.setReply("POST", QStringLiteral("/token"), CannedReply{200, R"({"access_token":"ya29.tok","expires_in":3599})", {}});
+        server.setReply("POST", QStringLiteral("/token"),
+                        CannedReply{200, R"({"access_token":"ya29.tok","expires_in":3599})", {}});
         ServiceEndpoints endpoints;
         endpoints.token = server.base();
         const YouTubeService service(std::make_shared<LiveHTTP>(), endpoints);
@@ -282,8 +309,9 @@ private Q_SLOTS:
         QCOMPARE(sent.path(), QStringLiteral("/token"));
         QCOMPARE(sent.header("Content-Type"), QByteArray("application/x-www-form-urlencoded"));
         QCOMPARE(sent.header("Authorization"), std::nullopt);
-        QCOMPARE(sent.body, QByteArray("client_id=client.apps&client_secret=s3cr%2Bt%20%2Fx&grant_type=refresh_token"
-                                       "&refresh_token=1%2F%2Frefresh%2Btoken"));
+        QCOMPARE(sent.body,
+                 QByteArray("client_id=client.apps&client_secret=s3cr%2Bt%20%2Fx&grant_type=refresh_token"
+                            "&refresh_token=1%2F%2Frefresh%2Btoken"));
         QCOMPARE(sent.form().value(QStringLiteral("refresh_token")), QStringLiteral("1//refresh+token"));
         QCOMPARE(sent.form().value(QStringLiteral("client_secret")), QStringLiteral("s3cr+t /x"));
     }

@@ -43,7 +43,8 @@ MediaFacts inspectMedia(const QString &path)
             facts.channels = stream.value(QStringLiteral("channels")).toInt();
         }
     }
-    facts.formatDuration = probe.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble();
+    facts.formatDuration =
+        probe.value(QStringLiteral("format")).toObject().value(QStringLiteral("duration")).toString().toDouble();
 
     // Decoded samples, not packet times: the container's last packet may carry no duration.
     const QByteArray samples = runTool(QStringLiteral("ffmpeg"),
@@ -59,9 +60,10 @@ MediaFacts inspectMedia(const QString &path)
 QByteArray firstFrameLuma(const QString &path)
 {
     return runTool(QStringLiteral("ffmpeg"),
-                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-i"), path,
-                    QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-f"), QStringLiteral("rawvideo"),
-                    QStringLiteral("-pix_fmt"), QStringLiteral("gray"), QStringLiteral("-")});
+                   {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"), QStringLiteral("-i"),
+                    path, QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-f"),
+                    QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("gray"),
+                    QStringLiteral("-")});
 }
 
 } // namespace kinoloom::test

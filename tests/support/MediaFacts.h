@@ -14,7 +14,7 @@ struct MediaFacts
     QString audioCodec;
     int width = 0;
     int height = 0;
-    qint64 videoFrames = 0;  // decoded and counted
+    qint64 videoFrames = 0; // decoded and counted
     int sampleRate = 0;
     int channels = 0;
     double audioSeconds = 0; // decoded samples over the sample rate

@@ -27,8 +27,8 @@ QString sineSource()
 
 QStringList h264()
 {
-    return {QStringLiteral("-c:v"), QStringLiteral("libx264"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
-            QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
+    return {QStringLiteral("-c:v"),      QStringLiteral("libx264"),  QStringLiteral("-preset"),
+            QStringLiteral("ultrafast"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
 }
 
 } // namespace
@@ -100,7 +100,8 @@ QString MediaFixtures::lut() const
     for (int b = 0; b < 2; ++b) {
         for (int g = 0; g < 2; ++g) {
             for (int r = 0; r < 2; ++r)
-                text += QByteArray::number(1 - r) + ' ' + QByteArray::number(1 - g) + ' ' + QByteArray::number(1 - b) + '\n';
+                text += QByteArray::number(1 - r) + ' ' + QByteArray::number(1 - g) + ' ' + QByteArray::number(1 - b)
+                    + '\n';
         }
     }
     return writeFile(path, text) ? path : QString();

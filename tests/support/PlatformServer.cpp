@@ -299,8 +299,8 @@ CannedReply PlatformServer::uploadReply(const RecordedRequest &request)
         session.total = request.header("X-Upload-Content-Length").value_or("0").toLongLong();
         session.metadata = request.body;
         m_sessions.append(session);
-        const QByteArray location = base().toEncoded() + uploadPath.toLatin1() + "?uploadType=resumable&upload_id="
-            + QByteArray::number(m_sessions.size() - 1);
+        const QByteArray location = base().toEncoded() + uploadPath.toLatin1()
+            + "?uploadType=resumable&upload_id=" + QByteArray::number(m_sessions.size() - 1);
         return CannedReply{200, QByteArray(), {{"Location", location}}};
     }
     Session *session = sessionFor(request);
@@ -329,7 +329,8 @@ CannedReply PlatformServer::sessionState(const Session &session) const
     return reply;
 }
 
-std::optional<CannedReply> PlatformServer::takeFault(QList<std::pair<QString, CannedReply>> &faults, const QString &path)
+std::optional<CannedReply> PlatformServer::takeFault(QList<std::pair<QString, CannedReply>> &faults,
+                                                     const QString &path)
 {
     for (qsizetype i = 0; i < faults.size(); ++i) {
         if (path.startsWith(faults.at(i).first))

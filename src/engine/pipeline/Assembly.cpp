@@ -39,7 +39,10 @@ void makeFolder(const QString &path)
 class JobFolderCleanup
 {
 public:
-    explicit JobFolderCleanup(QString folder) : m_folder(std::move(folder)) {}
+    explicit JobFolderCleanup(QString folder)
+        : m_folder(std::move(folder))
+    {
+    }
     ~JobFolderCleanup()
     {
         if (m_completed)
@@ -187,8 +190,8 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
     }
     const QString titles = QDir(job).filePath(QStringLiteral("titles.png"));
     drawTitles(settings, titles, frame.width(), frame.height(), isShort);
-    arguments += {QStringLiteral("-loop"), QStringLiteral("1"), QStringLiteral("-framerate"), ffmpegInteger(fps),
-                  QStringLiteral("-i"), titles};
+    arguments += {QStringLiteral("-loop"), QStringLiteral("1"),  QStringLiteral("-framerate"),
+                  ffmpegInteger(fps),      QStringLiteral("-i"), titles};
 
     QStringList encoder;
     QStringList audio;
@@ -224,15 +227,22 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
     // The prefix keeps a final output named like one of the job's own files (segment-0.mkv,
     // titles.png) from overwriting the input being read, or from being taken later for a segment.
     const QString movie = QDir(job).filePath(finalPath ? QStringLiteral("Final-") + name : name);
-    arguments += {QStringLiteral("-filter_complex"), graph.text(), QStringLiteral("-map"), QStringLiteral("[v]"),
-                  QStringLiteral("-map"), QStringLiteral("[a]"), QStringLiteral("-t"), ffmpegNumber(timeline.total)};
+    arguments += {QStringLiteral("-filter_complex"),
+                  graph.text(),
+                  QStringLiteral("-map"),
+                  QStringLiteral("[v]"),
+                  QStringLiteral("-map"),
+                  QStringLiteral("[a]"),
+                  QStringLiteral("-t"),
+                  ffmpegNumber(timeline.total)};
     arguments += encoder;
     arguments += audio;
     arguments.append(movie);
 
     const double encodeEnd = output == Output::preview ? 0.99 : 0.96;
     ffmpeg(arguments, job,
-           output == Output::preview ? QStringLiteral("Rendering preview") : QStringLiteral("Compositing and encoding film"),
+           output == Output::preview ? QStringLiteral("Rendering preview")
+                                     : QStringLiteral("Compositing and encoding film"),
            timeline.total, [this, encodeEnd](double p) { overallUpdate(0.7 + (encodeEnd - 0.7) * p); });
     overallUpdate(encodeEnd);
 
@@ -256,10 +266,9 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
         }
     }
 
-    const QString exportFolder = finalPath
-        ? QFileInfo(*finalPath).absolutePath() + QLatin1Char('/') + QFileInfo(*finalPath).completeBaseName()
-            + QStringLiteral("-thumbnails-") + newUuidText()
-        : QDir(root).filePath(QStringLiteral("Exports/") + newUuidText());
+    const QString exportFolder = finalPath ? QFileInfo(*finalPath).absolutePath() + QLatin1Char('/')
+            + QFileInfo(*finalPath).completeBaseName() + QStringLiteral("-thumbnails-") + newUuidText()
+                                           : QDir(root).filePath(QStringLiteral("Exports/") + newUuidText());
     makeFolder(exportFolder);
     QStringList delivered;
     for (const QString &thumbnail : thumbnails) {

@@ -23,10 +23,9 @@ QString AssemblyGraph::text() const
         sound = QStringLiteral("[sequenceAudio]");
     }
 
-    const QString titleFade = fadeTitles
-        ? QStringLiteral("fade=t=in:st=") + number(offset + 3) + QStringLiteral(":d=1:alpha=1,fade=t=out:st=")
-            + number(offset + 9) + QStringLiteral(":d=1:alpha=1")
-        : QStringLiteral("null");
+    const QString titleFade = fadeTitles ? QStringLiteral("fade=t=in:st=") + number(offset + 3)
+            + QStringLiteral(":d=1:alpha=1,fade=t=out:st=") + number(offset + 9) + QStringLiteral(":d=1:alpha=1")
+                                         : QStringLiteral("null");
     const QString fadeOut = QStringLiteral("afade=t=out:st=") + number(fadeOutStart) + QStringLiteral(":d=")
         + number(fade) + QLatin1Char(',');
     const QString fadeIn = QStringLiteral("afade=t=in:d=") + number(fade) + QLatin1Char(',');
@@ -36,9 +35,8 @@ QString AssemblyGraph::text() const
         + integer(height) + QStringLiteral(":flags=lanczos[base];[base][titles]overlay=shortest=1:format=auto");
     if (!pictureTail.isEmpty())
         graph += QLatin1Char(',') + pictureTail;
-    graph += QStringLiteral("[v];[") + integer(musicInput) + QStringLiteral(":a]atrim=duration=")
-        + number(audioLength) + QStringLiteral(",asetpts=PTS-STARTPTS,") + fadeIn + fadeOut
-        + QStringLiteral("apad[music];");
+    graph += QStringLiteral("[v];[") + integer(musicInput) + QStringLiteral(":a]atrim=duration=") + number(audioLength)
+        + QStringLiteral(",asetpts=PTS-STARTPTS,") + fadeIn + fadeOut + QStringLiteral("apad[music];");
     graph += sound + QStringLiteral("atrim=duration=") + number(audioLength) + QStringLiteral(",asetpts=PTS-STARTPTS,")
         + (fadeInSource ? fadeIn : QString()) + fadeOut + QStringLiteral("volume=") + number(volume)
         + QStringLiteral(",apad[source];[music][source]amix=inputs=2:normalize=0,aresample=48000[a]");

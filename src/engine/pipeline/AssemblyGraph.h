@@ -19,10 +19,10 @@ struct AssemblyGraph
     double audioLength = 0;
     double fade = 0;
     double fadeOutStart = 0;
-    bool fadeTitles = true;   // a Short shows its card throughout
+    bool fadeTitles = true; // a Short shows its card throughout
     bool fadeInSource = false; // the film opens with an intro
-    double volume = 1;        // of the clips' own sound
-    QString pictureTail;      // filters after the overlay, e.g. an upload to the hardware encoder
+    double volume = 1; // of the clips' own sound
+    QString pictureTail; // filters after the overlay, e.g. an upload to the hardware encoder
 
     bool operator==(const AssemblyGraph &) const = default;
 

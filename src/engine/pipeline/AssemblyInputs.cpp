@@ -32,8 +32,8 @@ QString Pipeline::concatList(const QStringList &segments, const QString &directo
 
 QStringList Pipeline::concatInput(const QString &list)
 {
-    return {QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"), QStringLiteral("0"),
-            QStringLiteral("-i"), list};
+    return {QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
+            QStringLiteral("0"),  QStringLiteral("-i"),     list};
 }
 
 void Pipeline::requireUsableMovie(const QString &path) const

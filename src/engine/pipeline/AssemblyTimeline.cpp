@@ -34,8 +34,7 @@ AssemblyTimeline AssemblyTimeline::make(const QList<double> &clips, const QList<
     timeline.base = sum(clips);
     timeline.hooks = sum(openingHooks);
     if (!openingHooks.isEmpty() && fps >= 1) {
-        const double frames = std::floor(std::min({0.5 * timeline.hooks, 2.0, 0.5 * timeline.base}) * fps
-                                         + 0.0000001);
+        const double frames = std::floor(std::min({0.5 * timeline.hooks, 2.0, 0.5 * timeline.base}) * fps + 0.0000001);
         // At least one frame, or xfade has nothing to dissolve.
         timeline.crossfade = std::max(frames / fps, 1.0 / fps);
         timeline.offset = timeline.hooks - timeline.crossfade;
@@ -60,9 +59,7 @@ double AssemblyTimeline::shortHookLength(const QList<MediaAsset> &hooks, const P
     }
     const double available = fps >= 1 && shortest > 0 ? snapToFrame(shortest, fps) : 0.0;
     const double cap = settings.fiveSecondClipCap() ? 5.0 : 59.0;
-    const double share = fps >= 1
-        ? std::floor(59.0 / double(std::max<qsizetype>(hooks.size(), 1)) * fps) / fps
-        : 0.0;
+    const double share = fps >= 1 ? std::floor(59.0 / double(std::max<qsizetype>(hooks.size(), 1)) * fps) / fps : 0.0;
     return std::min(available, std::min(cap, share));
 }
 
@@ -77,9 +74,7 @@ QList<double> AssemblyTimeline::clipLengths(const QList<MediaAsset> &clips, cons
             raw = clip.isImage ? settings.stillDuration : clip.editRange(settings).length();
             raw = std::min(raw, 5.0);
             break;
-        case Output::vertical:
-            raw = shortHookLength;
-            break;
+        case Output::vertical: raw = shortHookLength; break;
         case Output::film:
             raw = clip.isImage
                 ? (settings.fiveSecondClipCap() ? std::min(settings.stillDuration, 5.0) : settings.stillDuration)

@@ -13,14 +13,14 @@ struct AssemblyTimeline
 {
     enum class Output { film, preview, vertical };
 
-    double base = 0;      // the clips, end to end
-    double hooks = 0;     // the opening hooks, end to end
+    double base = 0; // the clips, end to end
+    double hooks = 0; // the opening hooks, end to end
     double crossfade = 0; // how long the hooks dissolve into the film
-    double offset = 0;    // where the film proper begins
+    double offset = 0; // where the film proper begins
     double total = 0;
-    double musicEnd = 0;  // music and clip sound stop here (an end clip plays without them)
+    double musicEnd = 0; // music and clip sound stop here (an end clip plays without them)
     double audioLength = 0;
-    double fade = 0;         // length of the audio fades
+    double fade = 0; // length of the audio fades
     double fadeOutStart = 0; // start of the audio fade-out
 
     bool operator==(const AssemblyTimeline &) const = default;
@@ -36,8 +36,8 @@ struct AssemblyTimeline
 
     // Snapped length of each clip of the body. Throws StudioError naming the first clip that
     // has no usable length.
-    static QList<double> clipLengths(const QList<MediaAsset> &clips, const ProcessingSettings &settings,
-                                     Output output, double shortHookLength);
+    static QList<double> clipLengths(const QList<MediaAsset> &clips, const ProcessingSettings &settings, Output output,
+                                     double shortHookLength);
 
     // Snapped lengths of the opening hooks: 1.5 s each, 3.5 s for the last one, less when the
     // hook is shorter. Throws StudioError when one has no usable length.

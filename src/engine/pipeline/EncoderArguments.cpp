@@ -18,8 +18,9 @@ QStringList Pipeline::videoCodec(const ProcessingSettings &settings, bool hevc, 
     if (node) {
         arguments = hardwareEncoder::vaapiArguments(hardware, *node, bitrate);
     } else {
-        arguments = {QStringLiteral("-c:v"), hevc ? QStringLiteral("libx265") : QStringLiteral("libx264"),
-                     QStringLiteral("-preset"), QStringLiteral("medium"), QStringLiteral("-b:v"), bitrate,
+        arguments = {QStringLiteral("-c:v"),     hevc ? QStringLiteral("libx265") : QStringLiteral("libx264"),
+                     QStringLiteral("-preset"),  QStringLiteral("medium"),
+                     QStringLiteral("-b:v"),     bitrate,
                      QStringLiteral("-threads"), QStringLiteral("0"),
                      QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p")};
     }
@@ -32,10 +33,8 @@ MainVideoCodec Pipeline::mainVideoCodec(const ProcessingSettings &settings)
 {
     const QString bitrate = settings.fps <= 30 ? QStringLiteral("45M") : QStringLiteral("60M");
     switch (settings.selectedExportCodec()) {
-    case ExportCodec::h264:
-        return {videoCodec(settings, false, bitrate), QStringLiteral("aac"), false};
-    case ExportCodec::hevc:
-        return {videoCodec(settings, true, bitrate), QStringLiteral("aac"), false};
+    case ExportCodec::h264: return {videoCodec(settings, false, bitrate), QStringLiteral("aac"), false};
+    case ExportCodec::hevc: return {videoCodec(settings, true, bitrate), QStringLiteral("aac"), false};
     case ExportCodec::av1:
         return {{QStringLiteral("-c:v"), QStringLiteral("libsvtav1"), QStringLiteral("-preset"), QStringLiteral("6"),
                  QStringLiteral("-crf"), QStringLiteral("22"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv420p"),
@@ -48,8 +47,7 @@ MainVideoCodec Pipeline::mainVideoCodec(const ProcessingSettings &settings)
                  QStringLiteral("-pix_fmt"), QStringLiteral("yuv422p10le")},
                 QStringLiteral("pcm_s24le"),
                 true};
-    case ExportCodec::ffv1:
-        return {losslessVideoArguments(), QStringLiteral("pcm_s24le"), true};
+    case ExportCodec::ffv1: return {losslessVideoArguments(), QStringLiteral("pcm_s24le"), true};
     }
     return {videoCodec(settings, false, bitrate), QStringLiteral("aac"), false};
 }

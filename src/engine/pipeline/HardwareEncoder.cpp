@@ -25,9 +25,14 @@ std::optional<QString> renderNode()
 
 QStringList vaapiArguments(const QString &encoder, const QString &device, const QString &bitrate)
 {
-    return {QStringLiteral("-init_hw_device"), QStringLiteral("vaapi=%1:%2").arg(deviceName, device),
-            QStringLiteral("-filter_hw_device"), deviceName,
-            QStringLiteral("-c:v"), encoder, QStringLiteral("-b:v"), bitrate};
+    return {QStringLiteral("-init_hw_device"),
+            QStringLiteral("vaapi=%1:%2").arg(deviceName, device),
+            QStringLiteral("-filter_hw_device"),
+            deviceName,
+            QStringLiteral("-c:v"),
+            encoder,
+            QStringLiteral("-b:v"),
+            bitrate};
 }
 
 QString uploadFilter()
@@ -45,10 +50,11 @@ bool needsUpload(const QStringList &videoArguments)
 bool testEncode(const QString &encoder, const QString &device)
 {
     QStringList arguments = {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"),
-                             QStringLiteral("-loglevel"), QStringLiteral("error"),
-                             QStringLiteral("-f"), QStringLiteral("lavfi"),
-                             QStringLiteral("-i"), QStringLiteral("color=c=gray:s=256x144:r=30"),
-                             QStringLiteral("-vf"), uploadFilter(), QStringLiteral("-frames:v"), QStringLiteral("1")};
+                             QStringLiteral("-loglevel"),    QStringLiteral("error"),
+                             QStringLiteral("-f"),           QStringLiteral("lavfi"),
+                             QStringLiteral("-i"),           QStringLiteral("color=c=gray:s=256x144:r=30"),
+                             QStringLiteral("-vf"),          uploadFilter(),
+                             QStringLiteral("-frames:v"),    QStringLiteral("1")};
     arguments += vaapiArguments(encoder, device, QStringLiteral("1M"));
     arguments += {QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")};
     QProcess process;

@@ -1,8 +1,8 @@
 #include "engine/pipeline/Pipeline.h"
 
 #include "engine/Volumes.h"
-#include "model/StudioProject.h"
 #include "engine/pipeline/FrameSnap.h"
+#include "model/StudioProject.h"
 
 #include <QFileInfo>
 
@@ -44,8 +44,7 @@ QSize Pipeline::exportSize(ExportResolution resolution, const QList<MediaAsset> 
     return workingSize(assets, settings, 3840, 2160);
 }
 
-QSize Pipeline::workingSize(const QList<MediaAsset> &assets, const ProcessingSettings &settings, int width,
-                            int height)
+QSize Pipeline::workingSize(const QList<MediaAsset> &assets, const ProcessingSettings &settings, int width, int height)
 {
     if (width <= 0 || height <= 0)
         return QSize(width, height);
@@ -88,8 +87,7 @@ qint64 Pipeline::estimatedRenderBytes(int width, int height, int fps, double dur
     return qint64(bytes);
 }
 
-std::optional<DiskSpaceCheck> Pipeline::diskSpaceCheck(const StudioProject &project, const QString &root,
-                                                       bool preview)
+std::optional<DiskSpaceCheck> Pipeline::diskSpaceCheck(const StudioProject &project, const QString &root, bool preview)
 {
     const ProcessingSettings &settings = project.settings;
     const int fps = settings.fps;
@@ -140,8 +138,8 @@ std::optional<DiskSpaceCheck> Pipeline::diskSpaceCheck(const StudioProject &proj
     const double outputLength = base + std::max(hookLength - overlap, 0.0);
     const double losslessLength = base + hookLength;
 
-    qint64 required = estimatedRenderBytes(frame.width(), frame.height(), fps, losslessLength, outputLength,
-                                           150000000, 1);
+    qint64 required = estimatedRenderBytes(frame.width(), frame.height(), fps, losslessLength, outputLength, 150000000,
+                                           1);
 
     if (!preview && settings.makeShort && !hooks.isEmpty()) {
         const double share = 59.0 / double(hooks.size());
@@ -152,8 +150,8 @@ std::optional<DiskSpaceCheck> Pipeline::diskSpaceCheck(const StudioProject &proj
                 length = std::min(length, 5.0);
             shortLength += length;
         }
-        required = saturatingAdd(required, estimatedRenderBytes(1080, 1920, fps, shortLength, shortLength,
-                                                                100000000, 1));
+        required = saturatingAdd(required,
+                                 estimatedRenderBytes(1080, 1920, fps, shortLength, shortLength, 100000000, 1));
     }
 
     return DiskSpaceCheck{required, *available, diskName, diskPath};

@@ -37,8 +37,8 @@ struct Pipeline
     ToolPaths tools;
     std::shared_ptr<ProcessRunner> runner;
     bool reuseInterruptedJobCache = false;
-    std::function<void(const QString &stage, std::optional<double> fraction)> update =
-        [](const QString &, std::optional<double>) {};
+    std::function<void(const QString &stage, std::optional<double> fraction)> update = [](const QString &,
+                                                                                          std::optional<double>) {};
     std::function<void(const QString &line)> log = [](const QString &) {};
     std::function<void(double fraction)> overallUpdate = [](double) {};
 
@@ -110,15 +110,14 @@ struct Pipeline
     // "segment-<index>.mkv" of the newest render job folder, under ".KinoloomRender" of the project
     // folder or of the folder of `destination`, whose "segment-<index>.key" holds `key`. Never throws.
     std::optional<QString> interruptedJobSegment(int index, const QString &root,
-                                                 const std::optional<QString> &destination,
-                                                 const QString &key) const;
+                                                 const std::optional<QString> &destination, const QString &key) const;
 
     // A segment in a render job folder is written under a temporary name and committed only after
     // FFmpeg succeeded, with its key beside it, so a cut-short render never leaves a file that
     // looks finished.
-    static QString jobSegmentFile(const QString &directory, int index);        // segment-<index>.mkv
+    static QString jobSegmentFile(const QString &directory, int index); // segment-<index>.mkv
     static QString jobSegmentPartialFile(const QString &directory, int index); // what FFmpeg writes
-    static QString jobSegmentKeyFile(const QString &directory, int index);     // segment-<index>.key
+    static QString jobSegmentKeyFile(const QString &directory, int index); // segment-<index>.key
     // Writes the key file, then renames the partial file to its final name. Throws FileError.
     static void commitJobSegment(const QString &directory, int index, const QString &key);
 

@@ -31,17 +31,27 @@ void makeFolder(const QString &folder)
 
 QStringList Pipeline::commonFFmpegArguments()
 {
-    return {QStringLiteral("-hide_banner"), QStringLiteral("-nostdin"), QStringLiteral("-y"),
-            QStringLiteral("-loglevel"), QStringLiteral("error"), QStringLiteral("-threads"), QStringLiteral("0"),
-            QStringLiteral("-filter_threads"), QStringLiteral("0"), QStringLiteral("-filter_complex_threads"),
-            QStringLiteral("0"), QStringLiteral("-progress"), QStringLiteral("pipe:1")};
+    return {QStringLiteral("-hide_banner"),
+            QStringLiteral("-nostdin"),
+            QStringLiteral("-y"),
+            QStringLiteral("-loglevel"),
+            QStringLiteral("error"),
+            QStringLiteral("-threads"),
+            QStringLiteral("0"),
+            QStringLiteral("-filter_threads"),
+            QStringLiteral("0"),
+            QStringLiteral("-filter_complex_threads"),
+            QStringLiteral("0"),
+            QStringLiteral("-progress"),
+            QStringLiteral("pipe:1")};
 }
 
 QStringList Pipeline::losslessVideoArguments()
 {
-    return {QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-level"), QStringLiteral("3"),
-            QStringLiteral("-slices"), QStringLiteral("16"), QStringLiteral("-pix_fmt"),
-            QStringLiteral("yuv444p16le"), QStringLiteral("-threads"), QStringLiteral("0")};
+    return {QStringLiteral("-c:v"),     QStringLiteral("ffv1"),        QStringLiteral("-level"),
+            QStringLiteral("3"),        QStringLiteral("-slices"),     QStringLiteral("16"),
+            QStringLiteral("-pix_fmt"), QStringLiteral("yuv444p16le"), QStringLiteral("-threads"),
+            QStringLiteral("0")};
 }
 
 QStringList Pipeline::losslessAudioArguments()
@@ -97,7 +107,8 @@ QString Pipeline::cacheRoot(const QString &root)
 
 QString Pipeline::jobFolder(const QString &root)
 {
-    const QString folder = QDir(cacheRoot(root)).filePath(QStringLiteral("Jobs/") + json::uuidText(QUuid::createUuid()));
+    const QString folder =
+        QDir(cacheRoot(root)).filePath(QStringLiteral("Jobs/") + json::uuidText(QUuid::createUuid()));
     makeFolder(folder);
     return folder;
 }
@@ -107,8 +118,8 @@ QString Pipeline::renderJobFolder(const QString &root, const std::optional<QStri
     // An empty output path means none; taken as a file name it would put the folder wherever
     // the program happens to run.
     const QString base = destination && !destination->isEmpty() ? QFileInfo(*destination).absolutePath() : root;
-    const QString folder =
-        QDir(base).filePath(QStringLiteral(".KinoloomRender/") + json::uuidText(QUuid::createUuid()));
+    const QString folder = QDir(base).filePath(QStringLiteral(".KinoloomRender/")
+                                               + json::uuidText(QUuid::createUuid()));
     makeFolder(folder);
     return folder;
 }

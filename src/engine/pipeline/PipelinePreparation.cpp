@@ -74,7 +74,10 @@ void replaceAsset(StudioProject &project, const MediaAsset &asset)
 class JobFolderCleanup
 {
 public:
-    explicit JobFolderCleanup(QString path) : m_path(std::move(path)) {}
+    explicit JobFolderCleanup(QString path)
+        : m_path(std::move(path))
+    {
+    }
     ~JobFolderCleanup()
     {
         if (m_succeeded)
@@ -132,7 +135,8 @@ StudioProject Pipeline::prepare(const StudioProject &project, const QString &roo
         overall(1.0);
     if (settings.vidstab)
         requireVidStab();
-    const bool needsWork = !settings.conversionLUT.isEmpty() || settings.gyroflow || settings.fisheye || settings.vidstab;
+    const bool needsWork = !settings.conversionLUT.isEmpty() || settings.gyroflow || settings.fisheye
+        || settings.vidstab;
 
     for (qsizetype i = 0; i < count; ++i) {
         const MediaAsset &original = clips.at(i);
@@ -156,7 +160,8 @@ StudioProject Pipeline::prepare(const StudioProject &project, const QString &roo
         const QString prepared = cacheRoot(root) + QStringLiteral("/Prepared");
         if (!QDir().mkpath(prepared))
             throw FileError(QStringLiteral("create the folder"), prepared, QString());
-        const QString cached = prepared + QLatin1Char('/') + key + (clip.isImage ? QStringLiteral(".png") : QStringLiteral(".mkv"));
+        const QString cached = prepared + QLatin1Char('/') + key
+            + (clip.isImage ? QStringLiteral(".png") : QStringLiteral(".mkv"));
 
         // A file prepared under the same key elsewhere (the project was moved, or the cache
         // folder renamed) is taken into the cache instead of being made again.
@@ -190,7 +195,8 @@ StudioProject Pipeline::prepare(const StudioProject &project, const QString &roo
         std::error_code error;
         std::filesystem::rename(out.toStdString(), cached.toStdString(), error);
         if (error)
-            throw FileError(QStringLiteral("move the prepared clip to"), cached, QString::fromStdString(error.message()));
+            throw FileError(QStringLiteral("move the prepared clip to"), cached,
+                            QString::fromStdString(error.message()));
         clip.preparation = QStringLiteral("Prepared");
         clip.preparedPath = cached;
         finish(clip);
@@ -219,8 +225,8 @@ QString Pipeline::runPreparationPasses(const MediaAsset &clip, const ProcessingS
     QString motion;
     if (settings.vidstab && video) {
         motion = job + QStringLiteral("/motion.trf");
-        ffmpeg(PreparationArguments::motionAnalysis(input, motion), job, stage + middleDot + QStringLiteral("motion analysis"),
-               clip.duration);
+        ffmpeg(PreparationArguments::motionAnalysis(input, motion), job,
+               stage + middleDot + QStringLiteral("motion analysis"), clip.duration);
     }
 
     QString lut;

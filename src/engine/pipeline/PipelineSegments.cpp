@@ -17,8 +17,8 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
                                 bool stylish, const std::function<void(double)> &progress) const
 {
     const QString key = RenderSegmentIdentity::make(clip, settings, width, height, duration, tail, stylish).key();
-    if (const std::optional<QString> found =
-            findSegment(key, cacheRoot, index, clip.name, settings.finalOutputPath, progress)) {
+    if (const std::optional<QString> found = findSegment(key, cacheRoot, index, clip.name, settings.finalOutputPath,
+                                                         progress)) {
         return *found;
     }
 
@@ -34,7 +34,7 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     QString look;
     if (SegmentArguments::appliesLook(grade, stylish)) {
         look = directory + QLatin1Char('/')
-               + copyResource(grade->stylishLUT, SegmentArguments::lookFileName(grade->stylishLUT), directory);
+            + copyResource(grade->stylishLUT, SegmentArguments::lookFileName(grade->stylishLUT), directory);
     }
     const QString filter = SegmentArguments::videoFilter(clip, settings, width, height, duration, grade, look);
 
@@ -51,7 +51,9 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
 
     const QString segment = jobSegmentFile(directory, index);
     if (!persistSegmentCache(segment, segmentCacheFile(cacheRoot, key), cacheRoot))
-        update(QStringLiteral("Rendered clip ") + number + QStringLiteral(" \u00B7 cache skipped to preserve disk space"), 1.0);
+        update(QStringLiteral("Rendered clip ") + number
+                   + QStringLiteral(" \u00B7 cache skipped to preserve disk space"),
+               1.0);
     return segment;
 }
 

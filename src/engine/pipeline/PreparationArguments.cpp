@@ -33,9 +33,10 @@ QStringList gyroflow(const QString &jobFolder, const QString &preset, const QStr
 
 QStringList motionAnalysis(const QString &input, const QString &motionFile)
 {
-    return {QStringLiteral("-i"), input, QStringLiteral("-vf"),
-            QStringLiteral("vidstabdetect=shakiness=10:result=") + filterOptionPath(motionFile),
-            QStringLiteral("-an"), QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")};
+    return {QStringLiteral("-i"),   input,
+            QStringLiteral("-vf"),  QStringLiteral("vidstabdetect=shakiness=10:result=") + filterOptionPath(motionFile),
+            QStringLiteral("-an"),  QStringLiteral("-f"),
+            QStringLiteral("null"), QStringLiteral("-")};
 }
 
 QStringList filters(const QString &motionFile, bool lensCorrection, const QString &lutFile)

@@ -29,8 +29,8 @@ QString lookFileName(const QString &lutPath)
     return QStringLiteral("look.") + QFileInfo(lutPath).suffix();
 }
 
-double startTime(const MediaAsset &clip, const ProcessingSettings &settings, double probedDuration,
-                 double duration, bool tail)
+double startTime(const MediaAsset &clip, const ProcessingSettings &settings, double probedDuration, double duration,
+                 bool tail)
 {
     if (!tail)
         return clip.editRange(settings).start;
@@ -50,8 +50,8 @@ QString gradeFilter(const ClipGrade &grade, const QString &lookPath)
     QString chain;
     if (!(grade.brightness == 0 && grade.contrast == 1 && grade.saturation == 1 && grade.gamma == 1)) {
         chain += QStringLiteral(",eq=brightness=%1:contrast=%2:saturation=%3:gamma=%4")
-                     .arg(ffmpegNumber(grade.brightness), ffmpegNumber(grade.contrast),
-                          ffmpegNumber(grade.saturation), ffmpegNumber(grade.gamma));
+                     .arg(ffmpegNumber(grade.brightness), ffmpegNumber(grade.contrast), ffmpegNumber(grade.saturation),
+                          ffmpegNumber(grade.gamma));
     }
     if (grade.contrastStretch() > 0) {
         const double t = grade.contrastStretch() / 100 * 0.08;
@@ -78,8 +78,8 @@ QString gradeFilter(const ClipGrade &grade, const QString &lookPath)
     return chain;
 }
 
-QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height,
-                    double duration, const std::optional<ClipGrade> &grade, const QString &lookPath)
+QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height, double duration,
+                    const std::optional<ClipGrade> &grade, const QString &lookPath)
 {
     const double cropScale = clip.cropScale();
     const QString fps = ffmpegInteger(settings.fps);
@@ -105,19 +105,17 @@ QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, 
     return chain;
 }
 
-QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration,
-                      const QString &output)
+QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration, const QString &output)
 {
     QStringList args;
     if (input.still)
         args << QStringLiteral("-loop") << QStringLiteral("1") << QStringLiteral("-framerate") << ffmpegInteger(fps);
     else
         args << QStringLiteral("-ss") << ffmpegNumber(input.start);
-    args << QStringLiteral("-i") << input.source
-         << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-         << QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000")
-         << QStringLiteral("-vf") << videoFilter
-         << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-map")
+    args << QStringLiteral("-i") << input.source << QStringLiteral("-f") << QStringLiteral("lavfi")
+         << QStringLiteral("-i") << QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000")
+         << QStringLiteral("-vf") << videoFilter << QStringLiteral("-map") << QStringLiteral("0:v:0")
+         << QStringLiteral("-map")
          << (!input.still && input.sourceHasAudio ? QStringLiteral("0:a:0") : QStringLiteral("1:a:0"))
          << QStringLiteral("-af") << QStringLiteral("aresample=48000,apad") << QStringLiteral("-ac")
          << QStringLiteral("2") << QStringLiteral("-t") << ffmpegNumber(duration);

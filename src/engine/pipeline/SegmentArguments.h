@@ -22,30 +22,29 @@ bool appliesLook(const std::optional<ClipGrade> &grade, bool stylish);
 QString lookFileName(const QString &lutPath);
 
 // Where a movie segment starts in its source; `probedDuration` is the source file's length.
-double startTime(const MediaAsset &clip, const ProcessingSettings &settings, double probedDuration,
-                 double duration, bool tail);
+double startTime(const MediaAsset &clip, const ProcessingSettings &settings, double probedDuration, double duration,
+                 bool tail);
 
 // A frame dimension enlarged by the crop zoom, truncated to an even number of at least 2.
 int zoomedDimension(double cropScale, int size);
 
 // The whole -vf chain of a segment. `lookPath` is the absolute path of the look copy, empty
 // when no look is blended.
-QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height,
-                    double duration, const std::optional<ClipGrade> &grade, const QString &lookPath);
+QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height, double duration,
+                    const std::optional<ClipGrade> &grade, const QString &lookPath);
 
 // The grade pieces of the chain, each beginning with a comma; empty for a neutral grade.
 QString gradeFilter(const ClipGrade &grade, const QString &lookPath);
 
 struct Input
 {
-    QString source;        // the prepared file, or the clip's own
+    QString source; // the prepared file, or the clip's own
     bool still = false;
-    double start = 0;      // movies only
+    double start = 0; // movies only
     bool sourceHasAudio = false;
 };
 
 // The FFmpeg arguments (without the common prefix) that render one segment into `output`.
-QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration,
-                      const QString &output);
+QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration, const QString &output);
 
 } // namespace kinoloom::SegmentArguments

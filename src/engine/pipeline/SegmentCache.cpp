@@ -12,9 +12,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace kinoloom {
@@ -236,7 +236,7 @@ bool Pipeline::canKeepCacheFile(const QString &file, const QString &cacheRoot)
         return false;
     const QDir cache(cacheRoot);
     const qint64 used = regularFileBytes(cache.filePath(QStringLiteral("Prepared")))
-                        + regularFileBytes(cache.filePath(QStringLiteral("Segments")));
+        + regularFileBytes(cache.filePath(QStringLiteral("Segments")));
     return cacheFileFits(*size, *free, used);
 }
 
