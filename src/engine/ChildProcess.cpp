@@ -60,6 +60,7 @@ struct ChildSetup
     pid_t parent;
     const char *program;
     char *const *argv;
+    char *const *envp; // null: this process's own environment
     const char *workingDirectory; // null: unchanged
     rlim_t addressSpace; // 0: unchanged
     int outputFd;
@@ -113,7 +114,10 @@ struct LaunchReport
     }
     if (error == 0) {
         report.step = LaunchReport::exec;
-        ::execv(setup.program, setup.argv);
+        if (setup.envp)
+            ::execve(setup.program, setup.argv, setup.envp);
+        else
+            ::execv(setup.program, setup.argv);
         error = errno;
     }
     while (::write(setup.reportFd, &report, sizeof report) < 0 && errno == EINTR) {
@@ -168,6 +172,13 @@ ChildProcess::ChildProcess(const Launch &launch)
     for (QByteArray &argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    std::vector<QByteArray> variables;
+    for (const QString &variable : launch.environment.value_or(QStringList()))
+        variables.push_back(variable.toLocal8Bit());
+    std::vector<char *> envp;
+    for (QByteArray &variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
     const QByteArray workingDirectory = QFile::encodeName(launch.workingDirectory);
 
     rlim_t addressSpace = rlim_t(std::max<qint64>(addressSpaceLimit(), 0));
@@ -201,6 +212,7 @@ ChildProcess::ChildProcess(const Launch &launch)
     const ChildSetup setup{::getpid(),
                            program.constData(),
                            argv.data(),
+                           launch.environment ? envp.data() : nullptr,
                            launch.workingDirectory.isEmpty() ? nullptr : workingDirectory.constData(),
                            addressSpace,
                            output[1],

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <mutex>
+#include <optional>
 
 #include <sys/types.h>
 
@@ -33,6 +34,8 @@ public:
         QStringList arguments;
         QString workingDirectory; // empty: the caller's
         bool mergeError = true; // standard error into the standard-output pipe
+        // "NAME=value" entries, the child's whole environment; none: this process's own.
+        std::optional<QStringList> environment;
     };
 
     using ChunkHandler = std::function<void(Stream stream, const QByteArray &bytes)>;

@@ -77,7 +77,11 @@ QString text(const QByteArray &bytes)
 
 } // namespace
 
-ProcessRunner::ProcessRunner() = default;
+ProcessRunner::ProcessRunner(std::optional<QStringList> environment)
+    : m_environment(std::move(environment))
+{
+}
+
 ProcessRunner::~ProcessRunner() = default;
 
 QString ProcessRunner::runFFmpeg(const QStringList &arguments, const LineHandler &line)
@@ -136,7 +140,7 @@ ProcessRunner::Outcome ProcessRunner::execute(const QString &program, const QStr
             throw CancellationError();
         try {
             child = std::make_shared<ChildProcess>(
-                ChildProcess::Launch{program, arguments, workingDirectory, mergeError});
+                ChildProcess::Launch{program, arguments, workingDirectory, mergeError, m_environment});
         } catch (const FileError &) {
             if (startFailure.isEmpty())
                 throw;

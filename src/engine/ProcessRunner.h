@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 
 namespace kinoloom {
 
@@ -35,7 +36,10 @@ public:
     static constexpr qsizetype outputLimit = 2'000'000;
     static constexpr qsizetype outputKeep = 1'000'000;
 
-    ProcessRunner();
+    // Every child of this runner gets `environment` ("NAME=value" entries) as its whole
+    // environment; without one it inherits this process's. A job gives its runner a snapshot taken
+    // on the main thread, so a variable changed there later never races a launch on a worker.
+    explicit ProcessRunner(std::optional<QStringList> environment = std::nullopt);
     ~ProcessRunner();
     ProcessRunner(const ProcessRunner &) = delete;
     ProcessRunner &operator=(const ProcessRunner &) = delete;
@@ -74,6 +78,7 @@ private:
     Outcome execute(const QString &program, const QStringList &arguments, const QString &workingDirectory,
                     bool mergeError, bool keepStandardOutput, const LineHandler &line, const QString &startFailure);
 
+    const std::optional<QStringList> m_environment;
     mutable std::mutex m_lock; // guards the two below
     std::shared_ptr<ChildProcess> m_current;
     bool m_cancelled = false;

@@ -272,6 +272,21 @@ private Q_SLOTS:
         QCOMPARE(lines.at(5), QDir(m_dir.path()).canonicalPath());
     }
 
+    void givenEnvironmentIsTheChildsWholeEnvironment()
+    {
+        const QStringList environment{QStringLiteral("TMPDIR=/projects/Trip/Cache/Temp"),
+                                      QStringLiteral("KINOLOOM_NOTE=two words")};
+        ProcessRunner given(environment);
+        QCOMPARE(given.run(QStringLiteral("/usr/bin/env"), {}).split(QLatin1Char('\n'), Qt::SkipEmptyParts),
+                 environment);
+
+        qputenv("KINOLOOM_INHERITED", "yes");
+        ProcessRunner inheriting;
+        const QString inherited = inheriting.run(QStringLiteral("/usr/bin/env"), {});
+        qunsetenv("KINOLOOM_INHERITED");
+        QVERIFY(inherited.contains(QLatin1String("KINOLOOM_INHERITED=yes")));
+    }
+
     void cancelStopsRunningChild_data()
     {
         QTest::addColumn<QString>("tool");
