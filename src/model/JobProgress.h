@@ -23,6 +23,8 @@ struct JobProgress
     QStringList steps;
     int completedSteps = 0;
 
+    bool operator==(const JobProgress &) const = default;
+
     // Queued, running or cancelling: editing waits while this holds.
     bool inProgress() const
     {
