@@ -10,6 +10,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace kinoloom {
 
@@ -64,6 +65,30 @@ double frameRate(const QString &text)
     return finiteOrZero(parts.at(0) / parts.at(1));
 }
 
+// Quarter turns of the picture as it is shown: from the display matrix ffprobe reports as side
+// data, or from the "rotate" tag of older files. 0 when neither says anything usable.
+int quarterTurns(const QJsonObject &stream)
+{
+    std::optional<double> degrees;
+    for (const QJsonValue &entry : stream.value(QStringLiteral("side_data_list")).toArray()) {
+        const QJsonValue rotation = entry.toObject().value(QStringLiteral("rotation"));
+        if (rotation.isDouble()) {
+            degrees = rotation.toDouble();
+            break;
+        }
+        if (rotation.isString()) {
+            degrees = number(rotation.toString());
+            break;
+        }
+    }
+    if (!degrees)
+        degrees = number(string(stream.value(QStringLiteral("tags")).toObject(), QStringLiteral("rotate"), QString()));
+    if (!degrees || !std::isfinite(*degrees) || std::abs(*degrees) > 1e6)
+        return 0;
+    const long turns = std::lround(*degrees / 90.0);
+    return int(((turns % 4) + 4) % 4);
+}
+
 } // namespace
 
 ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &fileName)
@@ -115,6 +140,10 @@ ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &
     result.duration = std::isfinite(duration) && duration > 0 ? duration : 0;
     result.width = integer(*video, QStringLiteral("width"));
     result.height = integer(*video, QStringLiteral("height"));
+    // A phone's portrait clip is stored on its side with a quarter turn to show it upright: the
+    // size that counts is the one the user sees, which is also what FFmpeg decodes.
+    if (quarterTurns(*video) % 2 == 1)
+        std::swap(result.width, result.height);
     result.codec = string(*video, QStringLiteral("codec_name"), result.codec);
     return result;
 }

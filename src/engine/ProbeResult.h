@@ -10,7 +10,7 @@ namespace kinoloom {
 struct ProbeResult
 {
     double duration = 0; // seconds, of the container
-    int width = 0; // of the first video stream
+    int width = 0; // of the first video stream, as displayed (a quarter turn swaps the stored size)
     int height = 0;
     double fps = 0; // average frame rate of the first video stream
     bool hasAudio = false;

@@ -1,6 +1,7 @@
 #include "engine/ProbeResult.h"
 #include "model/StudioError.h"
 
+#include <QSize>
 #include <QTest>
 
 using namespace kinoloom;
@@ -93,6 +94,39 @@ private Q_SLOTS:
         QCOMPARE(actual.hasAudio, expected.hasAudio);
         QCOMPARE(actual.codec, expected.codec);
         QCOMPARE(actual.audioCodec, expected.audioCodec);
+    }
+
+    // A phone's portrait clip is stored on its side; its size is the one it is shown at.
+    void recordsTheDisplayedSizeOfARotatedPicture_data()
+    {
+        QTest::addColumn<QByteArray>("rotation");
+        QTest::addColumn<QSize>("size");
+        const QSize landscape(1280, 720);
+        const QSize portrait(720, 1280);
+        QTest::newRow("none") << QByteArray() << landscape;
+        QTest::newRow("display matrix 90") << QByteArray(R"("side_data_list": [{"rotation": 90}])") << portrait;
+        QTest::newRow("display matrix -90")
+            << QByteArray(R"("side_data_list": [{"side_data_type": "Display Matrix", "rotation": -90}])") << portrait;
+        QTest::newRow("display matrix 270") << QByteArray(R"("side_data_list": [{"rotation": 270}])") << portrait;
+        QTest::newRow("display matrix -270") << QByteArray(R"("side_data_list": [{"rotation": -270}])") << portrait;
+        QTest::newRow("upside down") << QByteArray(R"("side_data_list": [{"rotation": 180}])") << landscape;
+        QTest::newRow("other side data first")
+            << QByteArray(R"("side_data_list": [{"side_data_type": "CPB properties"}, {"rotation": -90}])") << portrait;
+        QTest::newRow("rotate tag of older files") << QByteArray(R"("tags": {"rotate": "90"})") << portrait;
+        QTest::newRow("rotate tag 180") << QByteArray(R"("tags": {"rotate": "180"})") << landscape;
+        QTest::newRow("unreadable rotate tag") << QByteArray(R"("tags": {"rotate": "sideways"})") << landscape;
+        QTest::newRow("rotation of another type")
+            << QByteArray(R"("side_data_list": [{"rotation": [90]}])") << landscape;
+    }
+    void recordsTheDisplayedSizeOfARotatedPicture()
+    {
+        QFETCH(QByteArray, rotation);
+        QFETCH(QSize, size);
+        const QByteArray json = R"({"streams": [{"codec_type": "video", "codec_name": "h264", "width": 1280,
+            "height": 720)"
+            + (rotation.isEmpty() ? QByteArray() : ", " + rotation) + R"(}], "format": {"duration": "3.0"}})";
+        const ProbeResult probed = ProbeResult::fromFFprobeJson(json, QStringLiteral("portrait.mp4"));
+        QCOMPARE(QSize(probed.width, probed.height), size);
     }
 
     void rejectsWhatHoldsNoPicture_data()
