@@ -4,6 +4,7 @@
 #include "engine/ProcessFailure.h"
 #include "model/CancellationError.h"
 #include "model/FileError.h"
+#include "model/PathText.h"
 
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -84,14 +85,14 @@ ProcessRunner::ProcessRunner(std::optional<QStringList> environment)
 
 ProcessRunner::~ProcessRunner() = default;
 
-QString ProcessRunner::runFFmpeg(const QStringList &arguments, const LineHandler &line)
+QString ProcessRunner::runFFmpeg(const QStringList &arguments, const LineHandler &line, const QString &workingDirectory)
 {
     const QString failure = QStringLiteral("FFmpeg could not start its processing session.");
     checkCancellation();
     const QString program = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     if (program.isEmpty())
         throw StudioError(failure);
-    const Outcome outcome = execute(program, arguments, {}, false, false, line, failure);
+    const Outcome outcome = execute(program, arguments, workingDirectory, false, 0, line, failure);
     const QString output = text(outcome.output);
     if (outcome.status != 0)
         throw ProcessFailure(QStringLiteral("FFmpeg library"), outcome.status, output);
@@ -105,7 +106,14 @@ QString ProcessRunner::runFFprobe(const QStringList &arguments)
     const QString program = QStandardPaths::findExecutable(QStringLiteral("ffprobe"));
     if (program.isEmpty())
         throw StudioError(failure);
-    const Outcome outcome = execute(program, arguments, {}, false, true, {}, failure);
+    const Outcome outcome = execute(program, arguments, {}, false, probeOutputLimit, {}, failure);
+    if (outcome.standardOutputTooLarge) {
+        const QString file = arguments.isEmpty() ? QString() : path::lastComponent(arguments.last());
+        throw StudioError(QStringLiteral("The details of “%1” are too large to read: ffprobe describes it in "
+                                         "more than %2 MB.")
+                              .arg(file)
+                              .arg(probeOutputLimit / (1024 * 1024)));
+    }
     if (outcome.status != 0)
         throw ProcessFailure(QStringLiteral("ffprobe library"), outcome.status, text(outcome.output));
     return text(outcome.standardOutput);
@@ -119,7 +127,7 @@ QString ProcessRunner::run(const QString &executable, const QStringList &argumen
         throw StudioError(QStringLiteral("Executable not found: ") + executable
                           + QStringLiteral(". Set its location in Settings."));
     // Absolute, so that a working directory does not change which file runs.
-    const Outcome outcome = execute(QFileInfo(executable).absoluteFilePath(), arguments, workingDirectory, true, false,
+    const Outcome outcome = execute(QFileInfo(executable).absoluteFilePath(), arguments, workingDirectory, true, 0,
                                     line, {});
     const QString output = text(outcome.output);
     if (outcome.status != 0)
@@ -128,8 +136,9 @@ QString ProcessRunner::run(const QString &executable, const QStringList &argumen
 }
 
 ProcessRunner::Outcome ProcessRunner::execute(const QString &program, const QStringList &arguments,
-                                              const QString &workingDirectory, bool mergeError, bool keepStandardOutput,
-                                              const LineHandler &line, const QString &startFailure)
+                                              const QString &workingDirectory, bool mergeError,
+                                              qsizetype standardOutputLimit, const LineHandler &line,
+                                              const QString &startFailure)
 {
     std::shared_ptr<ChildProcess> child;
     {
@@ -154,13 +163,19 @@ ProcessRunner::Outcome ProcessRunner::execute(const QString &program, const QStr
     });
 
     BoundedOutput output;
-    BoundedOutput standardOutput;
     LineSplitter splitters[2];
     Outcome outcome;
     outcome.status = child->wait([&](ChildProcess::Stream stream, const QByteArray &bytes) {
         output.append(bytes);
-        if (keepStandardOutput && stream == ChildProcess::Stream::output)
-            standardOutput.append(bytes);
+        if (standardOutputLimit > 0 && stream == ChildProcess::Stream::output && !outcome.standardOutputTooLarge) {
+            if (outcome.standardOutput.size() + bytes.size() > standardOutputLimit) {
+                outcome.standardOutputTooLarge = true;
+                outcome.standardOutput.clear();
+                child->terminate();
+            } else {
+                outcome.standardOutput += bytes;
+            }
+        }
         if (line)
             splitters[int(stream)].feed(bytes, line);
     });
@@ -171,7 +186,6 @@ ProcessRunner::Outcome ProcessRunner::execute(const QString &program, const QStr
     if (isCancelled())
         throw CancellationError();
     outcome.output = output.bytes();
-    outcome.standardOutput = standardOutput.bytes();
     return outcome;
 }
 

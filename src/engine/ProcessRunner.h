@@ -35,6 +35,9 @@ public:
     // Output kept in memory: above `outputLimit` bytes only the last `outputKeep` bytes remain.
     static constexpr qsizetype outputLimit = 2'000'000;
     static constexpr qsizetype outputKeep = 1'000'000;
+    // ffprobe's answer is kept whole, as a cut one cannot be read: a file with large metadata
+    // gives megabytes of JSON. Past this ceiling the run is stopped and fails.
+    static constexpr qsizetype probeOutputLimit = 64 * 1024 * 1024;
 
     // Every child of this runner gets `environment` ("NAME=value" entries) as its whole
     // environment; without one it inherits this process's. A job gives its runner a snapshot taken
@@ -44,12 +47,14 @@ public:
     ProcessRunner(const ProcessRunner &) = delete;
     ProcessRunner &operator=(const ProcessRunner &) = delete;
 
-    // Runs ffmpeg with exactly `arguments`. Standard error reaches `line` as log lines; with
-    // "-progress pipe:1" the progress lines ("out_time_us=…") reach it from standard output.
-    // Returns everything the run printed.
-    QString runFFmpeg(const QStringList &arguments, const LineHandler &line = {});
+    // Runs ffmpeg with exactly `arguments`, in `workingDirectory` when one is given. Standard
+    // error reaches `line` as log lines; with "-progress pipe:1" the progress lines
+    // ("out_time_us=…") reach it from standard output. Returns everything the run printed.
+    QString runFFmpeg(const QStringList &arguments, const LineHandler &line = {}, const QString &workingDirectory = {});
 
-    // Runs ffprobe with exactly `arguments` and returns its standard output.
+    // Runs ffprobe with exactly `arguments`, the file to read last, and returns its whole
+    // standard output. An answer above `probeOutputLimit` throws StudioError saying that the
+    // file's details are too large.
     QString runFFprobe(const QStringList &arguments);
 
     // Runs `executable` (which must be an executable file) with standard output and standard
@@ -70,13 +75,17 @@ private:
     {
         int status = 0;
         QByteArray output; // both streams as they arrived, bounded
-        QByteArray standardOutput; // bounded; filled only when asked for
+        QByteArray standardOutput; // whole; filled only when asked for
+        bool standardOutputTooLarge = false; // the child was stopped for it
     };
 
-    // Launches, streams and reaps one child. A launch failure throws StudioError(`startFailure`)
-    // when that is given, otherwise the FileError that names the executable.
+    // Launches, streams and reaps one child. Standard output is kept whole up to
+    // `standardOutputLimit` bytes (0: not kept); past that the child is stopped. A launch failure
+    // throws StudioError(`startFailure`) when that is given, otherwise the FileError that names
+    // the executable.
     Outcome execute(const QString &program, const QStringList &arguments, const QString &workingDirectory,
-                    bool mergeError, bool keepStandardOutput, const LineHandler &line, const QString &startFailure);
+                    bool mergeError, qsizetype standardOutputLimit, const LineHandler &line,
+                    const QString &startFailure);
 
     const std::optional<QStringList> m_environment;
     mutable std::mutex m_lock; // guards the two below

@@ -4,6 +4,7 @@
 #include "model/CancellationError.h"
 #include "model/FileError.h"
 #include "model/Json.h"
+#include "support/FakeFFmpegOnPath.h"
 #include "support/FakeTools.h"
 #include "support/MediaFixtures.h"
 #include "support/TestSupport.h"
@@ -219,6 +220,36 @@ private Q_SLOTS:
         QVERIFY(asset.isImage);
         QVERIFY(asset.path.endsWith(QStringLiteral(".png")));
         QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
+    }
+
+    // A valid file whose metadata runs to megabytes: a cut answer could not be read.
+    void largeMetadataIsRead()
+    {
+        const QString metadata = m_dir.filePath(QStringLiteral("large-metadata.txt"));
+        QVERIFY(test::writeFile(metadata, ";FFMETADATA1\ncomment=" + QByteArray(2'500'000, 'x') + '\n'));
+        const QString movie = m_dir.filePath(QStringLiteral("large-metadata.mkv"));
+        const MediaService media = service();
+        media.runner->runFFmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), m_media.clip(),
+                                 QStringLiteral("-f"), QStringLiteral("ffmetadata"), QStringLiteral("-i"), metadata,
+                                 QStringLiteral("-map"), QStringLiteral("0"), QStringLiteral("-map_metadata"),
+                                 QStringLiteral("1"), QStringLiteral("-c"), QStringLiteral("copy"), movie});
+        const ProbeResult probed = media.probe(movie);
+        QCOMPARE(QSize(probed.width, probed.height), QSize(320, 180));
+        QVERIFY(probed.hasAudio);
+    }
+
+    void metadataPastTheCeilingIsRefused()
+    {
+        QTemporaryDir bin;
+        const test::FakeFFmpegOnPath endless(bin.path(), "head -c 70000000 /dev/zero\n", QStringLiteral("ffprobe"));
+        try {
+            service().probe(m_media.clip());
+            QFAIL("an answer past the ceiling was taken");
+        } catch (const StudioError &error) {
+            QCOMPARE(error.message(),
+                     QStringLiteral("The details of “clip.mp4” are too large to read: ffprobe describes it in more "
+                                    "than 64 MB."));
+        }
     }
 
     void thumbnailOfMovieWhoseSoundOutlastsThePicture()
