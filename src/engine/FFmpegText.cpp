@@ -53,4 +53,20 @@ QString filterOptionPath(const QString &absolutePath)
     return escaped(optionValue, u"\\'[],;");
 }
 
+QStringList singlePictureFormat()
+{
+    return {QStringLiteral("-f"), QStringLiteral("image2pipe")};
+}
+
+QStringList loopedPictureInput(const QString &path, int fps, const QString &decoder)
+{
+    QStringList arguments{
+        QStringLiteral("-loop"), QStringLiteral("1"),      QStringLiteral("-framerate"),    ffmpegInteger(fps),
+        QStringLiteral("-f"),    QStringLiteral("image2"), QStringLiteral("-pattern_type"), QStringLiteral("none")};
+    if (!decoder.isEmpty())
+        arguments << QStringLiteral("-c:v") << decoder;
+    arguments << QStringLiteral("-i") << path;
+    return arguments;
+}
+
 } // namespace kinoloom

@@ -3,6 +3,7 @@
 // The one way numbers and paths are written into FFmpeg argument lists and filter graphs.
 
 #include <QString>
+#include <QStringList>
 
 namespace kinoloom {
 
@@ -16,5 +17,18 @@ QString ffmpegInteger(qint64 value);
 // An absolute path as the value of a filter option inside a filter graph: escaped first for the
 // option value (\ ' :) and then for the graph (\ ' [ ] , ;).
 QString filterOptionPath(const QString &absolutePath);
+
+// FFmpeg's image reader takes a "%d" in a file name for the number of a numbered sequence, so a
+// folder named "Trip 50%done" would hide every picture in it. These read a still as exactly the
+// one file at its path.
+//
+// The format arguments for ffprobe, or for an FFmpeg run that reads one picture: the pipe reader
+// takes the path as a plain file and tells the picture's format from its bytes, so a PNG named
+// ".jpg" is still read.
+QStringList singlePictureFormat();
+// The input arguments of a still repeated at `fps` frames a second. Only the file reader can
+// repeat a picture, and it tells the format from the extension alone: `decoder` (a codec name as
+// the probe reports it, such as "png" or "mjpeg") overrides that guess when it is not empty.
+QStringList loopedPictureInput(const QString &path, int fps, const QString &decoder);
 
 } // namespace kinoloom

@@ -78,9 +78,12 @@ bool MediaService::isImage(const QString &path)
 
 ProbeResult MediaService::probe(const QString &path) const
 {
-    const QString output = runner->runFFprobe({QStringLiteral("-v"), QStringLiteral("quiet"),
-                                               QStringLiteral("-show_streams"), QStringLiteral("-show_format"),
-                                               QStringLiteral("-of"), QStringLiteral("json"), path});
+    QStringList arguments{QStringLiteral("-v"),           QStringLiteral("quiet"), QStringLiteral("-show_streams"),
+                          QStringLiteral("-show_format"), QStringLiteral("-of"),   QStringLiteral("json")};
+    if (isImage(path))
+        arguments += singlePictureFormat();
+    arguments.append(path);
+    const QString output = runner->runFFprobe(arguments);
     return ProbeResult::fromFFprobeJson(output.toUtf8(), path::lastComponent(path));
 }
 
@@ -149,6 +152,8 @@ QStringList MediaService::thumbnailArguments(const QString &source, const QStrin
         const double seek = middle ? duration * 0.5 : std::min(duration / 3, 1.0);
         arguments << QStringLiteral("-ss") << ffmpegNumber(seek);
     }
+    if (image)
+        arguments += singlePictureFormat();
     // "-update 1": the image writer otherwise reads the destination as a numbered pattern, so a
     // folder named "take%d" would send the picture into a sibling "take1".
     arguments << QStringLiteral("-i") << source << QStringLiteral("-vf") << QStringLiteral("scale=480:-2")
@@ -170,7 +175,7 @@ void MediaService::generateThumbnail(const QString &source, const QString &desti
     // A seek past the last picture (the sound outlasts the picture, the container's duration is
     // wrong) makes ffmpeg succeed without writing anything: take the first picture instead.
     if (!image && !QFileInfo(partial).isFile())
-        runner->runFFmpeg(thumbnailArguments(source, partial, 0, true, false));
+        runner->runFFmpeg(thumbnailArguments(source, partial, 0, false, false));
     if (!QFileInfo(partial).isFile())
         throw StudioError(QStringLiteral("FFmpeg could not read a picture for the thumbnail of “%1”.")
                               .arg(path::lastComponent(source)));

@@ -160,14 +160,17 @@ private Q_SLOTS:
         QFETCH(bool, image);
         QFETCH(bool, middle);
         QFETCH(QStringList, seek);
+        // A still is read as the one picture at its path, its format told by its bytes.
+        const QStringList format = image ? QStringList{QStringLiteral("-f"), QStringLiteral("image2pipe")}
+                                         : QStringList();
         const QStringList expected = QStringList{QStringLiteral("-v"), QStringLiteral("error"),
                                                  QStringLiteral("-nostdin"), QStringLiteral("-y")}
-            + seek + QStringList{QStringLiteral("-i"),        QStringLiteral("/in/a.mov"),
-                                 QStringLiteral("-vf"),       QStringLiteral("scale=480:-2"),
-                                 QStringLiteral("-frames:v"), QStringLiteral("1"),
-                                 QStringLiteral("-threads"),  QStringLiteral("1"),
-                                 QStringLiteral("-update"),   QStringLiteral("1"),
-                                 QStringLiteral("/out/a.jpg")};
+            + seek + format + QStringList{QStringLiteral("-i"),        QStringLiteral("/in/a.mov"),
+                                          QStringLiteral("-vf"),       QStringLiteral("scale=480:-2"),
+                                          QStringLiteral("-frames:v"), QStringLiteral("1"),
+                                          QStringLiteral("-threads"),  QStringLiteral("1"),
+                                          QStringLiteral("-update"),   QStringLiteral("1"),
+                                          QStringLiteral("/out/a.jpg")};
         QCOMPARE(MediaService::thumbnailArguments(QStringLiteral("/in/a.mov"), QStringLiteral("/out/a.jpg"), duration,
                                                   image, middle),
                  expected);
@@ -219,6 +222,31 @@ private Q_SLOTS:
         const MediaAsset asset = service().importAsset(m_media.still(), root, true);
         QVERIFY(asset.isImage);
         QVERIFY(asset.path.endsWith(QStringLiteral(".png")));
+        QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
+    }
+
+    // FFmpeg's image reader takes "%d" in a path for a frame number; a still is one file whatever
+    // its folder and name hold, and its format is told by its bytes, not its extension.
+    void importsStillsWhateverTheirPathHolds_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("folder 50%done") << QStringLiteral("Trip 50%done") << QStringLiteral("still.png");
+        QTest::newRow("name with %03d") << QStringLiteral("plain") << QStringLiteral("frame%03d.png");
+        QTest::newRow("a PNG named .jpg") << QStringLiteral("take%d") << QStringLiteral("photo.jpg");
+    }
+    void importsStillsWhateverTheirPathHolds()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, name);
+        QTemporaryDir dir;
+        const QString source = dir.filePath(folder + QLatin1Char('/') + name);
+        QVERIFY(test::writeFile(source, test::readFile(m_media.still())));
+        const MediaAsset asset = service().importAsset(source, projectFolder(dir, folder + QStringLiteral(" project")),
+                                                       false);
+        QVERIFY(asset.isImage);
+        QCOMPARE(QSize(asset.width, asset.height), QSize(320, 180));
+        QCOMPARE(service().probe(source).codec, QStringLiteral("png"));
         QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
     }
 

@@ -123,7 +123,9 @@ void tst_PreparationArguments::mainPass_data()
                                                           QStringLiteral("pcm_s24le"),
                                                           QStringLiteral("/j/prepared.mkv")};
     QTest::newRow("still with two filters") << QStringList{QStringLiteral("a=1"), QStringLiteral("b=2")} << true
-                                            << QStringList{QStringLiteral("-i"),
+                                            << QStringList{QStringLiteral("-f"),
+                                                           QStringLiteral("image2pipe"),
+                                                           QStringLiteral("-i"),
                                                            in,
                                                            QStringLiteral("-vf"),
                                                            QStringLiteral("a=1,b=2"),

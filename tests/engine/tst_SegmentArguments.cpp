@@ -54,6 +54,7 @@ void tst_SegmentArguments::stillWithZoomMatchesTheWorkedExample()
     SegmentArguments::Input input;
     input.source = clip.path;
     input.still = true;
+    input.decoder = QStringLiteral("mjpeg");
     input.sourceHasAudio = true; // a still never takes sound from its file
     const QStringList args = SegmentArguments::arguments(input, 30, chain, 5.0, QStringLiteral("/r/segment-0.mkv"));
     QCOMPARE(args,
@@ -61,6 +62,12 @@ void tst_SegmentArguments::stillWithZoomMatchesTheWorkedExample()
                           QStringLiteral("1"),
                           QStringLiteral("-framerate"),
                           QStringLiteral("30"),
+                          QStringLiteral("-f"),
+                          QStringLiteral("image2"),
+                          QStringLiteral("-pattern_type"),
+                          QStringLiteral("none"),
+                          QStringLiteral("-c:v"),
+                          QStringLiteral("mjpeg"),
                           QStringLiteral("-i"),
                           QStringLiteral("/m/photo.jpg"),
                           QStringLiteral("-f"),
@@ -70,11 +77,11 @@ void tst_SegmentArguments::stillWithZoomMatchesTheWorkedExample()
                           QStringLiteral("-vf"),
                           chain,
                           QStringLiteral("-map"),
-                          QStringLiteral("0:v:0"),
+                          QStringLiteral("0:V:0"),
                           QStringLiteral("-map"),
                           QStringLiteral("1:a:0"),
                           QStringLiteral("-af"),
-                          QStringLiteral("aresample=48000,apad"),
+                          QStringLiteral("aresample=48000,aformat=channel_layouts=stereo,apad"),
                           QStringLiteral("-ac"),
                           QStringLiteral("2"),
                           QStringLiteral("-t"),
@@ -249,7 +256,7 @@ void tst_SegmentArguments::audioComesFromTheSourceOnlyForMoviesWithSound()
     input.sourceHasAudio = hasAudio;
     const QStringList args = SegmentArguments::arguments(input, 25, QStringLiteral("null"), 2.0,
                                                          QStringLiteral("/r/s.mkv"));
-    QCOMPARE(args.at(args.indexOf(QStringLiteral("0:v:0")) + 2), map);
+    QCOMPARE(args.at(args.indexOf(QStringLiteral("0:V:0")) + 2), map);
     QCOMPARE(args.contains(QStringLiteral("-ss")), !still);
     QCOMPARE(args.contains(QStringLiteral("-loop")), still);
 }

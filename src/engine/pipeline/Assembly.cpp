@@ -190,8 +190,7 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
     }
     const QString titles = QDir(job).filePath(QStringLiteral("titles.png"));
     drawTitles(settings, titles, frame.width(), frame.height(), isShort);
-    arguments += {QStringLiteral("-loop"), QStringLiteral("1"),  QStringLiteral("-framerate"),
-                  ffmpegInteger(fps),      QStringLiteral("-i"), titles};
+    arguments += loopedPictureInput(titles, fps, QStringLiteral("png"));
 
     QStringList encoder;
     QStringList audio;

@@ -23,10 +23,13 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     }
 
     SegmentArguments::Input input;
-    input.source = clip.preparedPath.value_or(clip.path);
+    // Absolute: FFmpeg runs in the job folder.
+    input.source = QFileInfo(clip.preparedPath.value_or(clip.path)).absoluteFilePath();
     input.still = clip.isImage;
     const ProbeResult probe = MediaService(tools, runner).probe(input.source);
     input.sourceHasAudio = probe.hasAudio;
+    if (clip.isImage && probe.codec != ProbeResult().codec)
+        input.decoder = probe.codec;
     if (!clip.isImage)
         input.start = SegmentArguments::startTime(clip, settings, probe.duration, duration, tail);
 

@@ -53,7 +53,10 @@ QStringList filters(const QString &motionFile, bool lensCorrection, const QStrin
 
 QStringList mainPass(const QString &input, const QStringList &filters, bool still, const QString &output)
 {
-    QStringList args{QStringLiteral("-i"), input};
+    QStringList args;
+    if (still)
+        args += singlePictureFormat();
+    args << QStringLiteral("-i") << input;
     if (!filters.isEmpty())
         args << QStringLiteral("-vf") << filters.join(QLatin1Char(','));
     // "-update 1": the image writer would otherwise read a "%d" in the project's path as a frame

@@ -20,6 +20,7 @@ QStringList motionAnalysis(const QString &input, const QString &motionFile);
 QStringList filters(const QString &motionFile, bool lensCorrection, const QString &lutFile);
 
 // The pass that writes the prepared clip: a PNG for a still, the lossless intermediate otherwise.
+// A still is read as exactly the one file at `input`, whatever its name holds.
 QStringList mainPass(const QString &input, const QStringList &filters, bool still, const QString &output);
 
 // Name of the conversion LUT's copy in the job folder: "conversion." and the LUT's extension.

@@ -109,16 +109,16 @@ QStringList arguments(const Input &input, int fps, const QString &videoFilter, d
 {
     QStringList args;
     if (input.still)
-        args << QStringLiteral("-loop") << QStringLiteral("1") << QStringLiteral("-framerate") << ffmpegInteger(fps);
+        args << loopedPictureInput(input.source, fps, input.decoder);
     else
-        args << QStringLiteral("-ss") << ffmpegNumber(input.start);
-    args << QStringLiteral("-i") << input.source << QStringLiteral("-f") << QStringLiteral("lavfi")
-         << QStringLiteral("-i") << QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000")
-         << QStringLiteral("-vf") << videoFilter << QStringLiteral("-map") << QStringLiteral("0:v:0")
-         << QStringLiteral("-map")
+        args << QStringLiteral("-ss") << ffmpegNumber(input.start) << QStringLiteral("-i") << input.source;
+    // "0:V:0" is the first real picture: "0:v:0" may be a cover picture stored ahead of it.
+    args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+         << QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000") << QStringLiteral("-vf") << videoFilter
+         << QStringLiteral("-map") << QStringLiteral("0:V:0") << QStringLiteral("-map")
          << (!input.still && input.sourceHasAudio ? QStringLiteral("0:a:0") : QStringLiteral("1:a:0"))
-         << QStringLiteral("-af") << QStringLiteral("aresample=48000,apad") << QStringLiteral("-ac")
-         << QStringLiteral("2") << QStringLiteral("-t") << ffmpegNumber(duration);
+         << QStringLiteral("-af") << QStringLiteral("aresample=48000,aformat=channel_layouts=stereo,apad")
+         << QStringLiteral("-ac") << QStringLiteral("2") << QStringLiteral("-t") << ffmpegNumber(duration);
     args << Pipeline::losslessVideoArguments() << Pipeline::losslessAudioArguments() << output;
     return args;
 }

@@ -40,6 +40,7 @@ struct Input
 {
     QString source; // the prepared file, or the clip's own
     bool still = false;
+    QString decoder; // stills only: the picture's codec as probed, empty when unknown
     double start = 0; // movies only
     bool sourceHasAudio = false;
 };
