@@ -37,10 +37,12 @@ MediaFacts inspectMedia(const QString &path)
             facts.width = stream.value(QStringLiteral("width")).toInt();
             facts.height = stream.value(QStringLiteral("height")).toInt();
             facts.videoFrames = stream.value(QStringLiteral("nb_read_frames")).toString().toLongLong();
+            facts.sampleAspectRatio = stream.value(QStringLiteral("sample_aspect_ratio")).toString();
         } else if (type == QStringLiteral("audio") && facts.audioCodec.isEmpty()) {
             facts.audioCodec = stream.value(QStringLiteral("codec_name")).toString();
             facts.sampleRate = stream.value(QStringLiteral("sample_rate")).toString().toInt();
             facts.channels = stream.value(QStringLiteral("channels")).toInt();
+            facts.channelLayout = stream.value(QStringLiteral("channel_layout")).toString();
         }
     }
     facts.formatDuration =

@@ -15,8 +15,10 @@ struct MediaFacts
     int width = 0;
     int height = 0;
     qint64 videoFrames = 0; // decoded and counted
+    QString sampleAspectRatio; // "1:1" for square pixels
     int sampleRate = 0;
     int channels = 0;
+    QString channelLayout; // "stereo", "mono", "5.1", "unknown"
     double audioSeconds = 0; // decoded samples over the sample rate
     double formatDuration = 0;
 };

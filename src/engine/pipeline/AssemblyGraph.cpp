@@ -9,6 +9,7 @@ QString AssemblyGraph::text() const
     const auto number = [](double value) { return ffmpegNumber(value); };
     const auto integer = [](qint64 value) { return ffmpegInteger(value); };
 
+    const QString stereo = QStringLiteral("aformat=sample_rates=48000:channel_layouts=stereo");
     QString graph;
     QString picture = QStringLiteral("[0:v]");
     QString sound = QStringLiteral("[0:a]");
@@ -32,14 +33,21 @@ QString AssemblyGraph::text() const
 
     graph += QLatin1Char('[') + integer(titlesInput) + QStringLiteral(":v]format=rgba,") + titleFade
         + QStringLiteral("[titles];") + picture + QStringLiteral("scale=") + integer(width) + QLatin1Char(':')
-        + integer(height) + QStringLiteral(":flags=lanczos[base];[base][titles]overlay=shortest=1:format=auto");
+        + integer(height)
+        // A working size that is not exactly the output's shape would leave the pixels not quite
+        // square; every delivered frame has square pixels.
+        + QStringLiteral(":flags=lanczos,setsar=1[base];[base][titles]overlay=shortest=1:format=auto");
     if (!pictureTail.isEmpty())
         graph += QLatin1Char(',') + pictureTail;
-    graph += QStringLiteral("[v];[") + integer(musicInput) + QStringLiteral(":a]atrim=duration=") + number(audioLength)
-        + QStringLiteral(",asetpts=PTS-STARTPTS,") + fadeIn + fadeOut + QStringLiteral("apad[music];");
+    // The music is made stereo before the mix: the mix takes its layout from its first input, so
+    // mono music would fold the clips' stereo down, and 5.1 music would give six channels.
+    graph += QStringLiteral("[v];[") + integer(musicInput) + QStringLiteral(":a]") + stereo
+        + QStringLiteral(",atrim=duration=") + number(audioLength) + QStringLiteral(",asetpts=PTS-STARTPTS,") + fadeIn
+        + fadeOut + QStringLiteral("apad[music];");
     graph += sound + QStringLiteral("atrim=duration=") + number(audioLength) + QStringLiteral(",asetpts=PTS-STARTPTS,")
         + (fadeInSource ? fadeIn : QString()) + fadeOut + QStringLiteral("volume=") + number(volume)
-        + QStringLiteral(",apad[source];[music][source]amix=inputs=2:normalize=0,aresample=48000[a]");
+        + QStringLiteral(",apad[source];[music][source]amix=inputs=2:normalize=0,aresample=48000,") + stereo
+        + QStringLiteral("[a]");
     return graph;
 }
 

@@ -5,8 +5,8 @@
 namespace kinoloom {
 
 // The filter graph that finishes an output: the optional hook opening dissolving into the film,
-// the picture scaled to the output frame under the title card, and the music mixed with the
-// clips' own sound, both faded.
+// the picture scaled to the output frame with square pixels under the title card, and the music
+// mixed with the clips' own sound, both faded, into 48 kHz stereo whatever the music is.
 struct AssemblyGraph
 {
     bool hookOpening = false; // inputs 0 (hooks) and 1 (film) instead of 0 (film)
