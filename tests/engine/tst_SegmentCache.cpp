@@ -19,12 +19,21 @@ namespace {
 const QString key = QStringLiteral("0123456789abcdef0123456789abcdef0123456789abcdef0123456789abcdef");
 const QString otherKey = QStringLiteral("fedcba9876543210fedcba9876543210fedcba9876543210fedcba9876543210");
 
-// A file of `size` bytes that takes no disk space.
-bool sizedFile(const QString &path, qint64 size)
+// A file of `size` bytes that takes no disk space, in the form of a whole Matroska file: an empty
+// EBML header, then a Segment that declares the rest of the file. `cutShort` declares more than
+// is there, as in a file whose writing stopped at a full disk.
+bool sizedFile(const QString &path, qint64 size, bool cutShort = false)
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
+    QByteArray head = QByteArray::fromHex("1A45DFA380"
+                                          "18538067"
+                                          "01");
+    const qint64 declared = size - head.size() - 7 + (cutShort ? 1000 : 0);
+    for (int shift = 48; shift >= 0; shift -= 8)
+        head.append(char((declared >> shift) & 0xff));
     QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write("segment") == 7 && file.resize(size);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(head) == head.size()
+        && file.resize(size);
 }
 
 ino_t inode(const QString &path)
@@ -42,10 +51,10 @@ void setModified(const QString &path, const QDateTime &when)
 
 // A render job folder left by an earlier render, holding segment `index`.
 QString leftSegment(const QString &base, const QString &folderName, int index, qint64 size,
-                    const std::optional<QString> &segmentKey)
+                    const std::optional<QString> &segmentKey, bool cutShort = false)
 {
     const QString directory = base + QStringLiteral("/.KinoloomRender/") + folderName;
-    if (!sizedFile(Pipeline::jobSegmentFile(directory, index), size))
+    if (!sizedFile(Pipeline::jobSegmentFile(directory, index), size, cutShort))
         return {};
     if (segmentKey)
         test::writeFile(Pipeline::jobSegmentKeyFile(directory, index), segmentKey->toLatin1() + '\n');
@@ -93,21 +102,28 @@ private slots:
     void cacheHitNeedsMoreThanAMillionBytes_data()
     {
         QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("cutShort");
         QTest::addColumn<bool>("hit");
-        QTest::newRow("one byte more") << qint64(1'000'001) << true;
-        QTest::newRow("exactly a million") << qint64(1'000'000) << false;
-        QTest::newRow("empty") << qint64(0) << false;
+        QTest::newRow("one byte more") << qint64(1'000'001) << false << true;
+        QTest::newRow("exactly a million") << qint64(1'000'000) << false << false;
+        QTest::newRow("empty") << qint64(0) << false << false;
+        // A render would take it and report success with a film that freezes where it ends.
+        QTest::newRow("large but cut short") << qint64(5'000'000) << true << false;
     }
 
     void cacheHitNeedsMoreThanAMillionBytes()
     {
         QFETCH(qint64, size);
+        QFETCH(bool, cutShort);
         QFETCH(bool, hit);
         QTemporaryDir temp;
         const QString cacheRoot = Pipeline::cacheRoot(temp.path());
         const QString cacheFile = Pipeline::segmentCacheFile(cacheRoot, key);
         QCOMPARE(cacheFile, cacheRoot + QStringLiteral("/Segments/") + key + QStringLiteral(".mkv"));
-        QVERIFY(sizedFile(cacheFile, size));
+        if (size == 0)
+            QVERIFY(test::writeFile(cacheFile, QByteArray()));
+        else
+            QVERIFY(sizedFile(cacheFile, size, cutShort));
 
         Recorder recorder;
         const Pipeline pipeline = recorder.pipeline(false);
@@ -262,22 +278,26 @@ private slots:
     {
         QTest::addColumn<std::optional<QString>>("leftKey");
         QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("cutShort");
         QTest::addColumn<bool>("reused");
-        QTest::newRow("same key") << std::optional<QString>(key) << qint64(2'000'000) << true;
-        QTest::newRow("other key") << std::optional<QString>(otherKey) << qint64(2'000'000) << false;
-        QTest::newRow("no key") << std::optional<QString>() << qint64(2'000'000) << false;
-        QTest::newRow("same key, a million bytes") << std::optional<QString>(key) << qint64(1'000'000) << false;
+        QTest::newRow("same key") << std::optional<QString>(key) << qint64(2'000'000) << false << true;
+        QTest::newRow("other key") << std::optional<QString>(otherKey) << qint64(2'000'000) << false << false;
+        QTest::newRow("no key") << std::optional<QString>() << qint64(2'000'000) << false << false;
+        QTest::newRow("same key, a million bytes")
+            << std::optional<QString>(key) << qint64(1'000'000) << false << false;
+        QTest::newRow("same key, cut short") << std::optional<QString>(key) << qint64(2'000'000) << true << false;
     }
 
     void interruptedReuseNeedsTheSameKey()
     {
         QFETCH(std::optional<QString>, leftKey);
         QFETCH(qint64, size);
+        QFETCH(bool, cutShort);
         QFETCH(bool, reused);
         QTemporaryDir temp;
         const QString root = temp.path();
         const QString cacheRoot = Pipeline::cacheRoot(root);
-        const QString job = leftSegment(root, QStringLiteral("A"), 1, size, leftKey);
+        const QString job = leftSegment(root, QStringLiteral("A"), 1, size, leftKey, cutShort);
         QVERIFY(!job.isEmpty());
 
         Recorder recorder;

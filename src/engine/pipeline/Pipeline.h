@@ -101,14 +101,15 @@ struct Pipeline
     // The cache file of a segment key: "<cacheRoot>/Segments/<key>.mkv".
     static QString segmentCacheFile(const QString &cacheRoot, const QString &key);
     // The lookup before a segment is rendered: the cache file of `key` when it is large enough to
-    // be real (a smaller one is deleted), else, when resuming, a segment that an interrupted render
-    // left under the same key (see interruptedJobSegment). Reports "Reusing … clip <n> · <name>"
-    // at 1.0 and `progress` 1 on a hit. Absent means: render it.
+    // be real and complete (any other is deleted), else, when resuming, a segment that an
+    // interrupted render left under the same key (see interruptedJobSegment). Reports
+    // "Reusing … clip <n> · <name>" at 1.0 and `progress` 1 on a hit. Absent means: render it.
     std::optional<QString> findSegment(const QString &key, const QString &cacheRoot, int index, const QString &name,
                                        const std::optional<QString> &destination,
                                        const std::function<void(double)> &progress = {}) const;
     // "segment-<index>.mkv" of the newest render job folder, under ".KinoloomRender" of the project
-    // folder or of the folder of `destination`, whose "segment-<index>.key" holds `key`. Never throws.
+    // folder or of the folder of `destination`, whose "segment-<index>.key" holds `key` and which
+    // is large enough and complete. Never throws.
     std::optional<QString> interruptedJobSegment(int index, const QString &root,
                                                  const std::optional<QString> &destination, const QString &key) const;
 

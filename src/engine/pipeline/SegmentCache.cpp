@@ -1,5 +1,6 @@
 #include "engine/pipeline/Pipeline.h"
 
+#include "engine/pipeline/CompleteFile.h"
 #include "model/FileError.h"
 
 #include <QDir>
@@ -122,8 +123,10 @@ std::optional<QString> Pipeline::findSegment(const QString &key, const QString &
         throw FileError(QStringLiteral("create"), folder, QString::fromStdString(error.message()));
 
     const QString cacheFile = segmentCacheFile(cacheRoot, key);
+    // A file cut short (a full disk, a crash of the machine) can still be large: only a complete
+    // Matroska file is a hit. A damaged one is deleted and rendered again.
     const std::optional<qint64> size = fileSize(cacheFile);
-    if (size && *size > usableSize) {
+    if (size && *size > usableSize && completeMatroska(cacheFile)) {
         update(clipCaption("Reusing cached", index, name), 1.0);
         notify(progress);
         return cacheFile;
@@ -171,7 +174,7 @@ std::optional<QString> Pipeline::interruptedJobSegment(int index, const QString 
             const QString directory = folder.absoluteFilePath();
             const QString segment = jobSegmentFile(directory, index);
             const std::optional<qint64> size = fileSize(segment);
-            if (!size || *size <= usableSize)
+            if (!size || *size <= usableSize || !completeMatroska(segment))
                 continue;
             QFile keyFile(jobSegmentKeyFile(directory, index));
             if (!keyFile.open(QIODevice::ReadOnly))
