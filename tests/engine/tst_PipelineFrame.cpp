@@ -2,6 +2,7 @@
 #include "engine/ProcessRunner.h"
 #include "engine/pipeline/Pipeline.h"
 #include "model/FileError.h"
+#include "support/FakeFFmpegOnPath.h"
 #include "support/MediaFixtures.h"
 #include "support/TestSupport.h"
 
@@ -123,8 +124,22 @@ private slots:
         QTest::newRow("empty value is dropped") << 4.0 << QStringLiteral("out_time_us=") << -1.0 << false;
         QTest::newRow("frame counter is dropped") << 4.0 << QStringLiteral("frame=12") << -1.0 << false;
         QTest::newRow("progress end is dropped") << 4.0 << QStringLiteral("progress=end") << -1.0 << false;
-        QTest::newRow("other key later in line") << 4.0 << QStringLiteral("speed x=2") << -1.0 << false;
+        QTest::newRow("padded value is dropped") << 4.0 << QStringLiteral("bitrate=  79.7kbits/s") << -1.0 << false;
+        QTest::newRow("statistics line is dropped")
+            << 4.0 << QStringLiteral("frame=   12 fps=0.0 q=-0.0 size=N/A time=00:00:00.40 bitrate=N/A speed=0.8x")
+            << -1.0 << false;
+        QTest::newRow("sound statistics line is dropped")
+            << 4.0 << QStringLiteral("size=     256kB time=00:00:01.49 bitrate=1404.9kbits/s speed=13.1x") << -1.0
+            << false;
         QTest::newRow("error text is logged") << 4.0 << QStringLiteral("Error opening input file") << -1.0 << true;
+        // FFmpeg's errors often hold "=": exactly the line that says what went wrong.
+        QTest::newRow("error with a filter's arguments is logged")
+            << 4.0 << QStringLiteral("[AVFilterGraph @ 0x55] Error initializing filter 'scale' with args 'w=abc:h=-2'")
+            << -1.0 << true;
+        QTest::newRow("option error is logged")
+            << 4.0 << QStringLiteral("Unable to parse option value \"x=1\" as image size") << -1.0 << true;
+        QTest::newRow("two tokens are no report") << 4.0 << QStringLiteral("speed x=2") << -1.0 << true;
+        QTest::newRow("key with a dash is no report") << 4.0 << QStringLiteral("-vf=x") << -1.0 << true;
         QTest::newRow("empty line is logged") << 4.0 << QString() << -1.0 << true;
     }
 
@@ -158,6 +173,21 @@ private slots:
         pipeline.ffmpegLineHandler(QStringLiteral("S"), 1.0, {})(QStringLiteral("out_time_us=250000"));
         QCOMPARE(recorder.updates.size(), 1);
         QCOMPARE(recorder.updates.first().second, std::optional<double>(0.25));
+    }
+
+    // Whatever FFmpeg writes of its own accord (a two-pass log, a filter's default file) lands in
+    // the job folder, not wherever the program was started.
+    void ffmpegRunsInItsJobFolder()
+    {
+        QTemporaryDir temp;
+        const QString job = temp.filePath(QStringLiteral("Job 50%done"));
+        QVERIFY(QDir().mkpath(job));
+        const test::FakeFFmpegOnPath fake(temp.filePath(QStringLiteral("bin")), "pwd -P\n");
+        Recorder recorder;
+        Pipeline pipeline = recorder.pipeline();
+        pipeline.runner = std::make_shared<ProcessRunner>();
+        pipeline.ffmpeg({}, job, QStringLiteral("Testing"), 1.0);
+        QCOMPARE(recorder.logged, QStringList{QDir(job).canonicalPath()});
     }
 
     void ffmpegRunEndsAtOne()

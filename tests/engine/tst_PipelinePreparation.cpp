@@ -1,4 +1,5 @@
 #include "engine/Fingerprint.h"
+#include "engine/ProcessFailure.h"
 #include "engine/ProcessRunner.h"
 #include "engine/pipeline/Pipeline.h"
 #include "model/CancellationError.h"
@@ -99,6 +100,9 @@ private slots:
     void gyroflowStabilisesMovies();
     void gyroflowWithoutAMovieFails();
     void aResultThatIsNoIntermediateFails();
+    void aBrokenLUTIsNamedBeforeAnyPass_data();
+    void aBrokenLUTIsNamedBeforeAnyPass();
+    void aFailedPassLeavesNoPartialClip();
     void cancelledRunnerStopsAtTheFirstClip();
 
 private:
@@ -332,6 +336,64 @@ void tst_PipelinePreparation::aResultThatIsNoIntermediateFails()
     QVERIFY(reports.completed.isEmpty());
     QCOMPARE(jobFolders(m_root).size(), 1);
     QCOMPARE(QDir(m_root + QStringLiteral("/Cache/Render/Prepared")).entryList(QDir::Files), QStringList());
+}
+
+void tst_PipelinePreparation::aBrokenLUTIsNamedBeforeAnyPass_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("not a LUT") << QStringLiteral("Log to Rec709.cube") << QByteArray("hello\n");
+    QTest::newRow("empty") << QStringLiteral("empty.cube") << QByteArray();
+    QTest::newRow("cut short") << QStringLiteral("short.cube") << QByteArray("LUT_3D_SIZE 2\n0 0 0\n1 0 0\n");
+    QTest::newRow("a kind FFmpeg does not know") << QStringLiteral("look.txt") << QByteArray("LUT_3D_SIZE 2\n");
+}
+
+void tst_PipelinePreparation::aBrokenLUTIsNamedBeforeAnyPass()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    const QString lut = m_root + QStringLiteral("/Looks/") + name;
+    QVERIFY(test::writeFile(lut, content));
+    StudioProject project;
+    project.settings.conversionLUT = lut;
+    project.settings.gyroflow = true;
+    project.assets << asset(m_media->clip(), true, false);
+    Reports reports;
+    try {
+        makePipeline(reports).prepare(project, m_root, recordCompleted(reports));
+        QFAIL("a broken LUT was taken");
+    } catch (const StudioError &error) {
+        QCOMPARE(error.message(),
+                 QStringLiteral("The LUT file “%1” could not be read, so “clip.mp4” could not be "
+                                "prepared. Choose a LUT file that FFmpeg can read, such as a .cube "
+                                "file.")
+                     .arg(name));
+    }
+    // Found before the stabiliser's long pass, and nothing half made is left.
+    QVERIFY(!reports.stages.contains(QStringLiteral("Preparing 1 of 1 \u00B7 clip.mp4 \u00B7 Gyroflow")));
+    const QStringList jobs = jobFolders(m_root);
+    QCOMPARE(jobs.size(), 1);
+    QVERIFY(!QFileInfo::exists(m_root + QStringLiteral("/Cache/Render/Jobs/") + jobs.first()
+                               + QStringLiteral("/prepared.mkv")));
+}
+
+void tst_PipelinePreparation::aFailedPassLeavesNoPartialClip()
+{
+    StudioProject project;
+    project.settings.fisheye = true;
+    project.assets << asset(m_media->clip(), true, false) << asset(m_media->still(), false, true);
+    // An FFmpeg that stops half way, as on a full disk.
+    test::FakeFFmpegOnPath halfWay(m_temp->path(), "for last; do :; done\necho half > \"$last\"\nexit 1\n");
+    for (const MediaAsset &clip : std::as_const(project.assets)) {
+        StudioProject one = project;
+        one.assets = {clip};
+        Reports reports;
+        QVERIFY_THROWS_EXCEPTION(ProcessFailure, makePipeline(reports).prepare(one, m_root));
+    }
+    const QStringList jobs = jobFolders(m_root);
+    QCOMPARE(jobs.size(), 2); // kept for inspection, without the partial files
+    for (const QString &job : jobs)
+        QCOMPARE(QDir(m_root + QStringLiteral("/Cache/Render/Jobs/") + job).entryList(QDir::Files), QStringList());
 }
 
 void tst_PipelinePreparation::cancelledRunnerStopsAtTheFirstClip()

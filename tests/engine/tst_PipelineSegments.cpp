@@ -56,6 +56,7 @@ private slots:
     void aRenderedSegmentIsReusedFromTheCache();
     void failedRunsLeaveNoFinishedSegment_data();
     void failedRunsLeaveNoFinishedSegment();
+    void aBrokenLookIsNamedBeforeTheRender();
 
 private:
     struct Rendered
@@ -235,9 +236,31 @@ void tst_PipelineSegments::failedRunsLeaveNoFinishedSegment()
     } catch (const StudioError &error) {
         QCOMPARE(error.message(), message);
     }
-    // A resumed render looks for segment-40.mkv and its key: neither may exist.
+    // A resumed render looks for segment-40.mkv and its key: neither may exist. What the failed
+    // run wrote can never be used.
     QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentFile(m_job, 40)));
     QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentKeyFile(m_job, 40)));
+    QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentPartialFile(m_job, 40)));
+}
+
+void tst_PipelineSegments::aBrokenLookIsNamedBeforeTheRender()
+{
+    const QString look = m_root + QStringLiteral("/Looks/Teal 50%done.cube");
+    QVERIFY(test::writeFile(look, "TITLE \"broken\"\nLUT_3D_SIZE 2\n0 0 0\n"));
+    ProcessingSettings settings;
+    settings.stylishLUT = look;
+    settings.setGradeToAll(true);
+    try {
+        render(asset(Source::movie), settings, 50, 1.0, false, true);
+        QFAIL("a broken look was taken");
+    } catch (const StudioError &error) {
+        QCOMPARE(error.message(),
+                 QStringLiteral("The LUT file “Teal 50%done.cube” could not be read, so “clip.mp4” "
+                                "could not be rendered. Choose a LUT file that FFmpeg can read, such "
+                                "as a .cube file."));
+    }
+    QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentPartialFile(m_job, 50)));
+    QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentFile(m_job, 50)));
 }
 
 QTEST_GUILESS_MAIN(tst_PipelineSegments)

@@ -53,13 +53,20 @@ struct Pipeline
     static QStringList losslessAudioArguments();
 
     // Runs FFmpeg with the common prefix and `args`, announcing `stage` through `update` and
-    // turning its progress into fractions of `duration` seconds. `directory` is the job folder the
-    // run works in; every path in `args` is absolute already.
+    // turning its progress into fractions of `duration` seconds. FFmpeg runs in `directory`, the
+    // job folder of the run, so that whatever it writes of its own accord lands there; every path
+    // in `args` is absolute already. Progress reports are not logged, every other line is.
     void ffmpeg(const QStringList &args, const QString &directory, const QString &stage, double duration,
                 const std::function<void(double)> &progress = {}) const;
     // The handler that `ffmpeg` gives the runner for each line of output.
     std::function<void(const QString &line)> ffmpegLineHandler(const QString &stage, double duration,
                                                                const std::function<void(double)> &progress) const;
+
+    // Throws StudioError naming the LUT file and the clip unless FFmpeg reads `lut` (the job
+    // folder's copy of `original`) as a 3D LUT, so that a broken LUT fails before the long run
+    // that needs it. `work` ends the sentence: "… could not be <work>."
+    void requireReadableLUT(const QString &lut, const QString &original, const QString &clipName,
+                            const QString &work) const;
 
     // "Cache/Render" of the project folder, created when missing.
     static QString cacheRoot(const QString &root);

@@ -1,11 +1,15 @@
 #include "engine/pipeline/Pipeline.h"
 
+#include "engine/FFmpegText.h"
 #include "engine/MediaService.h"
+#include "engine/ProcessFailure.h"
 #include "engine/ProcessRunner.h"
 #include "engine/pipeline/CompleteFile.h"
 #include "model/CancellationError.h"
 #include "model/FileError.h"
 #include "model/Json.h"
+#include "model/PathText.h"
+#include "model/StudioError.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -25,6 +29,29 @@ void makeFolder(const QString &folder)
     std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), error);
     if (error)
         throw FileError(QStringLiteral("create"), folder, QString::fromStdString(error.message()));
+}
+
+// FFmpeg's progress report, which is no log line: one key=value token ("frame=12", "speed= 1.5x",
+// an unreadable "out_time_us=N/A") or the statistics line ("frame=  12 fps=0.0 q=-0.0 size=…").
+// Error lines often hold "=" too ("… with args 'w=abc:h=-2'") and are exactly what the log needs.
+bool isProgressReport(const QString &line)
+{
+    if (line.startsWith(QLatin1String("frame=")) || line.startsWith(QLatin1String("size=")))
+        return true;
+    const qsizetype equals = line.indexOf(QLatin1Char('='));
+    if (equals <= 0)
+        return false;
+    for (qsizetype i = 0; i < equals; ++i) {
+        const QChar c = line.at(i);
+        if (c.unicode() > 127 || !(c.isLetterOrNumber() || c == QLatin1Char('_')))
+            return false;
+    }
+    // FFmpeg pads some values: "bitrate=  79.7kbits/s", "speed= 127x".
+    for (const QChar c : QStringView(line).mid(equals + 1).trimmed()) {
+        if (c.isSpace())
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -59,13 +86,13 @@ QStringList Pipeline::losslessAudioArguments()
     return {QStringLiteral("-c:a"), QStringLiteral("pcm_s24le")};
 }
 
-void Pipeline::ffmpeg(const QStringList &args, const QString &, const QString &stage, double duration,
+void Pipeline::ffmpeg(const QStringList &args, const QString &directory, const QString &stage, double duration,
                       const std::function<void(double)> &progress) const
 {
     update(stage, std::nullopt);
     if (progress)
         progress(0);
-    runner->runFFmpeg(commonFFmpegArguments() + args, ffmpegLineHandler(stage, duration, progress));
+    runner->runFFmpeg(commonFFmpegArguments() + args, ffmpegLineHandler(stage, duration, progress), directory);
     update(stage, 1.0);
     if (progress)
         progress(1);
@@ -91,16 +118,43 @@ std::function<void(const QString &)> Pipeline::ffmpegLineHandler(const QString &
                 return;
             }
         }
-        // FFmpeg's own key=value progress report and unreadable positions are not log lines.
-        if (line.contains(QLatin1Char('=')))
-            return;
-        log(line);
+        if (!isProgressReport(line))
+            log(line);
     };
+}
+
+void Pipeline::requireReadableLUT(const QString &lut, const QString &original, const QString &clipName,
+                                  const QString &work) const
+{
+    // One small frame through the filter: lut3d reads the whole file when the graph is set up.
+    const QStringList arguments{QStringLiteral("-hide_banner"),
+                                QStringLiteral("-nostdin"),
+                                QStringLiteral("-loglevel"),
+                                QStringLiteral("error"),
+                                QStringLiteral("-f"),
+                                QStringLiteral("lavfi"),
+                                QStringLiteral("-i"),
+                                QStringLiteral("color=c=gray:s=8x8"),
+                                QStringLiteral("-vf"),
+                                QStringLiteral("lut3d=file=") + filterOptionPath(lut),
+                                QStringLiteral("-frames:v"),
+                                QStringLiteral("1"),
+                                QStringLiteral("-f"),
+                                QStringLiteral("null"),
+                                QStringLiteral("-")};
+    try {
+        runner->runFFmpeg(arguments, log);
+    } catch (const ProcessFailure &) {
+        throw StudioError(QStringLiteral("The LUT file “%1” could not be read, so “%2” could not be %3. Choose a LUT "
+                                         "file that FFmpeg can read, such as a .cube file.")
+                              .arg(path::lastComponent(original), clipName, work));
+    }
 }
 
 QString Pipeline::cacheRoot(const QString &root)
 {
-    const QString folder = QDir(root).filePath(QStringLiteral("Cache/Render"));
+    // Absolute, as every path the engine hands to FFmpeg.
+    const QString folder = QDir(root).absoluteFilePath(QStringLiteral("Cache/Render"));
     makeFolder(folder);
     return folder;
 }

@@ -8,7 +8,9 @@
 #include "model/StudioProject.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 #include <algorithm>
 #include <cmath>
@@ -103,9 +105,10 @@ void Pipeline::requireVidStab() const
     }
 }
 
-StudioProject Pipeline::prepare(const StudioProject &project, const QString &root,
+StudioProject Pipeline::prepare(const StudioProject &project, const QString &projectFolder,
                                 const std::function<void(const MediaAsset &)> &completed) const
 {
+    const QString root = QDir(projectFolder).absolutePath(); // FFmpeg gets absolute paths only
     project.validate();
     StudioProject result = project;
     const ProcessingSettings &settings = project.settings;
@@ -213,6 +216,16 @@ QString Pipeline::runPreparationPasses(const MediaAsset &clip, const ProcessingS
     const bool gyroflowApplies = settings.gyroflow && video;
     QString input = QFileInfo(clip.path).absoluteFilePath();
 
+    // Checked first: a LUT that cannot be read would otherwise fail the last pass, after the
+    // stabilisation passes have run in vain.
+    QString lut;
+    if (!settings.conversionLUT.isEmpty()) {
+        const QString name = copyResource(settings.conversionLUT,
+                                          PreparationArguments::conversionFileName(settings.conversionLUT), job);
+        lut = job + QLatin1Char('/') + name;
+        requireReadableLUT(lut, settings.conversionLUT, clip.name, QStringLiteral("prepared"));
+    }
+
     if (gyroflowApplies) {
         update(stage + middleDot + QStringLiteral("Gyroflow"), std::nullopt);
         runner->run(tools.gyroflow, PreparationArguments::gyroflow(job, settings.gyroPreset, input), job, log);
@@ -229,16 +242,14 @@ QString Pipeline::runPreparationPasses(const MediaAsset &clip, const ProcessingS
                stage + middleDot + QStringLiteral("motion analysis"), clip.duration);
     }
 
-    QString lut;
-    if (!settings.conversionLUT.isEmpty()) {
-        const QString name = copyResource(settings.conversionLUT,
-                                          PreparationArguments::conversionFileName(settings.conversionLUT), job);
-        lut = job + QLatin1Char('/') + name;
-    }
-
     const QString out = job + (video ? QStringLiteral("/prepared.mkv") : QStringLiteral("/prepared.png"));
     const QStringList filters = PreparationArguments::filters(motion, settings.fisheye && !gyroflowApplies, lut);
-    ffmpeg(PreparationArguments::mainPass(input, filters, !video, out), job, stage, clip.duration, progress);
+    {
+        // What a failed or cancelled pass leaves is no prepared clip; the job folder keeps the rest.
+        auto removePartial = qScopeGuard([&] { QFile::remove(out); });
+        ffmpeg(PreparationArguments::mainPass(input, filters, !video, out), job, stage, clip.duration, progress);
+        removePartial.dismiss();
+    }
 
     if (!validPreparedCache(out, clip.isImage))
         throw StudioError(QStringLiteral("Prepared clip failed validation: ") + clip.name);

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
 namespace kinoloom {
 
@@ -38,6 +39,7 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     if (SegmentArguments::appliesLook(grade, stylish)) {
         look = directory + QLatin1Char('/')
             + copyResource(grade->stylishLUT, SegmentArguments::lookFileName(grade->stylishLUT), directory);
+        requireReadableLUT(look, grade->stylishLUT, clip.name, QStringLiteral("rendered"));
     }
     const QString filter = SegmentArguments::videoFilter(clip, settings, width, height, duration, grade, look);
 
@@ -45,12 +47,15 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     // resumed render never takes a cut-short file for a complete one.
     const QString partial = jobSegmentPartialFile(directory, index);
     QFile::remove(partial); // never mistake an earlier run's leftover for this run's output
+    // What a failed or cancelled run leaves can never be used.
+    auto removePartial = qScopeGuard([&] { QFile::remove(partial); });
     const QString number = QString::number(index + 1);
     ffmpeg(SegmentArguments::arguments(input, settings.fps, filter, duration, partial), directory,
            QStringLiteral("Rendering clip ") + number + QStringLiteral(" \u00B7 ") + clip.name, duration, progress);
     if (QFileInfo(partial).size() <= 0)
         throw StudioError(QStringLiteral("Rendered clip produced no output: ") + clip.name);
     commitJobSegment(directory, index, key);
+    removePartial.dismiss();
 
     const QString segment = jobSegmentFile(directory, index);
     if (!persistSegmentCache(segment, segmentCacheFile(cacheRoot, key), cacheRoot))
