@@ -5,6 +5,7 @@
 #include "engine/pipeline/AssemblyGraph.h"
 #include "engine/pipeline/AssemblyTimeline.h"
 #include "engine/pipeline/HardwareEncoder.h"
+#include "engine/pipeline/RenderJobLock.h"
 #include "model/FileError.h"
 #include "model/Json.h"
 #include "model/StudioError.h"
@@ -12,10 +13,12 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QUuid>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace kinoloom {
 
@@ -33,30 +36,6 @@ void makeFolder(const QString &path)
     if (!QDir().mkpath(path))
         throw FileError(QStringLiteral("create the folder"), path, QString());
 }
-
-// Removes the render job folder when the render completed; keeps it (and the segments a resumed
-// render can reuse) after a failure or a cancellation.
-class JobFolderCleanup
-{
-public:
-    explicit JobFolderCleanup(QString folder)
-        : m_folder(std::move(folder))
-    {
-    }
-    ~JobFolderCleanup()
-    {
-        if (m_completed)
-            QDir(m_folder).removeRecursively();
-    }
-    JobFolderCleanup(const JobFolderCleanup &) = delete;
-    JobFolderCleanup &operator=(const JobFolderCleanup &) = delete;
-
-    void complete() { m_completed = true; }
-
-private:
-    QString m_folder;
-    bool m_completed = false;
-};
 
 double clampedFraction(double p)
 {
@@ -85,9 +64,12 @@ void moveFile(const QString &from, const QString &to)
 
 } // namespace
 
-ExportRecord Pipeline::render(const StudioProject &project, const QString &root, bool isShort, bool preview,
+ExportRecord Pipeline::render(const StudioProject &project, const QString &projectFolder, bool isShort, bool preview,
                               std::optional<QSize> testSize) const
 {
+    // Concat lists and filter graphs need absolute paths: FFmpeg reads a list's relative paths
+    // against the list's own folder.
+    const QString root = QDir(projectFolder).absolutePath();
     project.validate();
     runner->checkCancellation();
     overallUpdate(0);
@@ -118,9 +100,35 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
         makeFolder(QFileInfo(*finalPath).absolutePath());
     }
 
+    // The job folder is removed after a completed render only; after a failure or a cancellation
+    // it stays, with the segments a resumed render can reuse.
     const QString job = renderJobFolder(root, finalPath);
-    JobFolderCleanup cleanup(job);
+    const QString outputName = output == Output::preview ? QStringLiteral("preview")
+        : output == Output::vertical                     ? QStringLiteral("short")
+                                                         : QStringLiteral("film");
+    const QString outputIdentity = outputName + QLatin1Char('\n') + root;
+    RenderJobLock jobLock = RenderJobLock::own(job, outputIdentity);
+    std::vector<RenderJobLock> reusedJobs;
     const QString cache = cacheRoot(root);
+    const QString segmentCache = QDir(cache).filePath(QStringLiteral("Segments"));
+    // A segment found in an interrupted render's job folder is used only while that folder is
+    // held, so that no other render removes it before the film is encoded.
+    const auto holdingReused = [&](const QString &segment, const auto &renderAgain) {
+        const QString folder = QFileInfo(segment).absolutePath();
+        if (folder == job || folder == segmentCache)
+            return segment;
+        for (const RenderJobLock &held : reusedJobs) {
+            if (held.folder() == folder)
+                return segment;
+        }
+        std::optional<RenderJobLock> held = RenderJobLock::share(folder);
+        if (!held || !QFileInfo::exists(segment))
+            return renderAgain();
+        reusedJobs.push_back(std::move(*held));
+        return segment;
+    };
+    Pipeline fresh = *this;
+    fresh.reuseInterruptedJobCache = false;
 
     QList<MediaAsset> openingHooks;
     if (output == Output::preview)
@@ -159,8 +167,11 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
 
     QStringList clipSegments;
     for (qsizetype i = 0; i < clips.size(); ++i) {
-        clipSegments.append(renderSegment(clips[i], settings, job, cache, int(i), working.width(), working.height(),
-                                          clipLengths[i], isShort, !isShort, segmentProgress(done, clipLengths[i])));
+        const auto segment = [&](const Pipeline &pipeline) {
+            return pipeline.renderSegment(clips[i], settings, job, cache, int(i), working.width(), working.height(),
+                                          clipLengths[i], isShort, !isShort, segmentProgress(done, clipLengths[i]));
+        };
+        clipSegments.append(holdingReused(segment(*this), [&] { return segment(fresh); }));
         done += clipLengths[i];
     }
     const QString baseList = concatList(clipSegments, job, QStringLiteral("base"));
@@ -169,9 +180,12 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
     if (hookOpening) {
         QStringList hookSegments;
         for (qsizetype j = 0; j < openingHooks.size(); ++j) {
-            hookSegments.append(renderSegment(openingHooks[j], settings, job, cache, int(clips.size() + j),
+            const auto segment = [&](const Pipeline &pipeline) {
+                return pipeline.renderSegment(openingHooks[j], settings, job, cache, int(clips.size() + j),
                                               working.width(), working.height(), hookLengths[j], true, true,
-                                              segmentProgress(done, hookLengths[j])));
+                                              segmentProgress(done, hookLengths[j]));
+            };
+            hookSegments.append(holdingReused(segment(*this), [&] { return segment(fresh); }));
             done += hookLengths[j];
         }
         hooksList = concatList(hookSegments, job, QStringLiteral("hooks"));
@@ -183,7 +197,8 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
     arguments += concatInput(baseList);
     const int musicInput = hookOpening ? 2 : 1;
     if (!settings.music.isEmpty()) {
-        arguments += {QStringLiteral("-stream_loop"), QStringLiteral("-1"), QStringLiteral("-i"), settings.music};
+        arguments += {QStringLiteral("-stream_loop"), QStringLiteral("-1"), QStringLiteral("-i"),
+                      QFileInfo(settings.music).absoluteFilePath()};
     } else {
         arguments += {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
                       QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000")};
@@ -239,6 +254,9 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
     arguments.append(movie);
 
     const double encodeEnd = output == Output::preview ? 0.99 : 0.96;
+    // A movie that did not finish can never be reused, and holds the space a retry needs (after
+    // a full disk, most of all). The committed segments stay for the resume.
+    auto removeMovie = qScopeGuard([&] { QFile::remove(movie); });
     ffmpeg(arguments, job,
            output == Output::preview ? QStringLiteral("Rendering preview")
                                      : QStringLiteral("Compositing and encoding film"),
@@ -247,6 +265,7 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
 
     requireUsableMovie(movie);
     runner->checkCancellation();
+    removeMovie.dismiss();
 
     QStringList thumbnails;
     if (output != Output::preview) {
@@ -285,7 +304,11 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &root,
         : isShort                ? QStringLiteral("Short")
                                  : shortTitle(settings.selectedExportResolution()) + QStringLiteral(" movie");
     overallUpdate(1.0);
-    cleanup.complete();
+    // The film is complete: its own job folder goes, and so do the interrupted renders' folders
+    // of the same output whose segments it took, unless another render still holds one.
+    jobLock.removeIfUnused(outputIdentity);
+    for (RenderJobLock &reused : reusedJobs)
+        reused.removeIfUnused(outputIdentity);
     return ExportRecord::create(kind, moviePath, timeline.total, delivered);
 }
 

@@ -178,6 +178,9 @@ struct Pipeline
     // Renders the film (neither flag), the vertical Short or the five-second preview from the
     // project's clips: segments, hook opening, titles, music, encode and, but for the preview,
     // eight thumbnail candidates. `testSize` replaces both the output and the working size.
+    // After a completed render its job folder is removed, with the folders of interrupted renders
+    // of the same output whose segments it reused (unless another render still holds one); after
+    // a failure or a cancellation the job folder keeps its segments, but no partial movie.
     ExportRecord render(const StudioProject &project, const QString &root, bool isShort, bool preview,
                         std::optional<QSize> testSize = std::nullopt) const;
     // Writes "<directory>/<name>.txt", a concat-demuxer list of `segments`, atomically.

@@ -172,10 +172,19 @@ QString Pipeline::renderJobFolder(const QString &root, const std::optional<QStri
     // An empty output path means none; taken as a file name it would put the folder wherever
     // the program happens to run.
     const QString base = destination && !destination->isEmpty() ? QFileInfo(*destination).absolutePath() : root;
-    const QString folder = QDir(base).filePath(QStringLiteral(".KinoloomRender/")
-                                               + json::uuidText(QUuid::createUuid()));
-    makeFolder(folder);
-    return folder;
+    const QString folder = QDir(base).absoluteFilePath(QStringLiteral(".KinoloomRender/")
+                                                       + json::uuidText(QUuid::createUuid()));
+    // A render that just finished removes ".KinoloomRender" when it is left empty; should that
+    // happen between making it and making the job folder inside, making them again succeeds.
+    for (int attempt = 1;; ++attempt) {
+        try {
+            makeFolder(folder);
+            return folder;
+        } catch (const FileError &) {
+            if (attempt == 3)
+                throw;
+        }
+    }
 }
 
 void Pipeline::clearCache(const QString &root)
