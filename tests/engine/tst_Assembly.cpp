@@ -4,6 +4,7 @@
 #include "model/CancellationError.h"
 #include "model/StudioError.h"
 #include "model/StudioProject.h"
+#include "support/Explained.h"
 #include "support/MediaFixtures.h"
 
 #include <QtTest>
@@ -85,18 +86,9 @@ struct Reports
         return result;
     }
 
-    // Renders and prints why a render failed, so that a failing test says more than "exception".
     ExportRecord render(const StudioProject &project, const QString &root, bool isShort, bool preview, QSize size)
     {
-        try {
-            return pipeline().render(project, root, isShort, preview, size);
-        } catch (const ProcessFailure &failure) {
-            qWarning().noquote() << failure.diagnosticDescription();
-            throw;
-        } catch (const StudioError &error) {
-            qWarning().noquote() << error.message();
-            throw;
-        }
+        return test::explained([&] { return pipeline().render(project, root, isShort, preview, size); });
     }
 
     int count(const QString &prefix) const

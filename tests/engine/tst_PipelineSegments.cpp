@@ -27,19 +27,6 @@ const QString awkwardName = QStringLiteral("Dad's trip: day 1, [a]; b");
 
 enum class Source { movie, silentMovie, still };
 
-// Standard deviation of 8-bit grey pixels.
-double lumaSpread(const QByteArray &luma)
-{
-    double sum = 0;
-    double squares = 0;
-    for (char c : luma) {
-        sum += uchar(c);
-        squares += double(uchar(c)) * uchar(c);
-    }
-    const double mean = sum / luma.size();
-    return std::sqrt(std::max(squares / luma.size() - mean * mean, 0.0));
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Source)
@@ -187,8 +174,8 @@ void tst_PipelineSegments::theCreativeLookIsBlendedAtItsStrength()
     QVERIFY(QFileInfo::exists(m_job + QStringLiteral("/look.cube")));
     const QByteArray luma = test::firstFrameLuma(rendered.path);
     QCOMPARE(luma.size(), 320 * 180);
-    QVERIFY2(lumaSpread(luma) < 3, qPrintable(QString::number(lumaSpread(luma))));
-    QVERIFY(lumaSpread(test::firstFrameLuma(m_media->clip())) > 30); // the picture itself is far from flat
+    QVERIFY2(test::lumaSpread(luma) < 3, qPrintable(QString::number(test::lumaSpread(luma))));
+    QVERIFY(test::lumaSpread(test::firstFrameLuma(m_media->clip())) > 30); // the picture itself is far from flat
 
     // The full grade renders too.
     settings.contrast = 1.1;

@@ -4,6 +4,9 @@
 #include <QJsonDocument>
 #include <QProcess>
 
+#include <algorithm>
+#include <cmath>
+
 namespace kinoloom::test {
 
 namespace {
@@ -66,6 +69,20 @@ QByteArray firstFrameLuma(const QString &path)
                     path, QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-f"),
                     QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("gray"),
                     QStringLiteral("-")});
+}
+
+double lumaSpread(const QByteArray &luma)
+{
+    if (luma.isEmpty())
+        return 0;
+    double sum = 0;
+    double squares = 0;
+    for (const char c : luma) {
+        sum += uchar(c);
+        squares += double(uchar(c)) * uchar(c);
+    }
+    const double mean = sum / luma.size();
+    return std::sqrt(std::max(squares / luma.size() - mean * mean, 0.0));
 }
 
 } // namespace kinoloom::test

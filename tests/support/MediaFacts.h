@@ -29,4 +29,7 @@ MediaFacts inspectMedia(const QString &path);
 // The first frame of `path` as 8-bit grey pixels.
 QByteArray firstFrameLuma(const QString &path);
 
+// Standard deviation of 8-bit grey pixels: near 0 for a plain picture, above 30 for a test pattern.
+double lumaSpread(const QByteArray &luma);
+
 } // namespace kinoloom::test

@@ -107,4 +107,102 @@ QString MediaFixtures::lut() const
     return writeFile(path, text) ? path : QString();
 }
 
+QString MediaFixtures::portraitClip() const
+{
+    const QString source = clip();
+    if (source.isEmpty())
+        return {};
+    // FFmpeg 5.1 writes the rotation into the display matrix only when it copies the stream.
+    return generate(QStringLiteral("portrait.mp4"),
+                    {QStringLiteral("-i"), source, QStringLiteral("-c"), QStringLiteral("copy"),
+                     QStringLiteral("-metadata:s:v:0"), QStringLiteral("rotate=90")});
+}
+
+QString MediaFixtures::tone(const QString &name, const QString &layout) const
+{
+    return generate(name,
+                    {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                     sineSource() + QStringLiteral(",aformat=channel_layouts=") + layout, QStringLiteral("-c:a"),
+                     QStringLiteral("aac")});
+}
+
+QString MediaFixtures::monoMusic() const
+{
+    return tone(QStringLiteral("mono.m4a"), QStringLiteral("mono"));
+}
+
+QString MediaFixtures::surroundMusic() const
+{
+    return tone(QStringLiteral("surround.m4a"), QStringLiteral("5.1"));
+}
+
+namespace {
+
+struct Box
+{
+    qsizetype offset;
+    qsizetype size;
+    QByteArray type;
+};
+
+// The boxes of an ISO media file between `begin` and `end`, in order; empty when one is malformed.
+QList<Box> boxes(const QByteArray &bytes, qsizetype begin, qsizetype end)
+{
+    QList<Box> result;
+    for (qsizetype at = begin; at < end;) {
+        if (at + 8 > end)
+            return {};
+        const auto size = qsizetype(quint32(quint8(bytes[at])) << 24 | quint32(quint8(bytes[at + 1])) << 16
+                                    | quint32(quint8(bytes[at + 2])) << 8 | quint32(quint8(bytes[at + 3])));
+        if (size < 8 || at + size > end)
+            return {};
+        result.append({at, size, bytes.mid(at + 4, 4)});
+        at += size;
+    }
+    return result;
+}
+
+} // namespace
+
+QString MediaFixtures::clipWithCoverFirst() const
+{
+    const QString path = QDir(m_folder).filePath(QStringLiteral("cover-first.mp4"));
+    if (QFileInfo::exists(path))
+        return path;
+    const QString movie = clip();
+    const QString cover = generate(QStringLiteral("cover.png"),
+                                   {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+                                    QStringLiteral("color=c=red:s=64x64"), QStringLiteral("-frames:v"),
+                                    QStringLiteral("1")});
+    const QString withCover = movie.isEmpty() || cover.isEmpty()
+        ? QString()
+        : generate(QStringLiteral("cover-last.mp4"),
+                   {QStringLiteral("-i"), movie, QStringLiteral("-i"), cover, QStringLiteral("-map"),
+                    QStringLiteral("0"), QStringLiteral("-map"), QStringLiteral("1"), QStringLiteral("-c"),
+                    QStringLiteral("copy"), QStringLiteral("-disposition:v:1"), QStringLiteral("attached_pic")});
+    if (withCover.isEmpty())
+        return {};
+    // FFmpeg keeps the cover in the movie's user data, after the tracks, and reads it back as the
+    // last stream. Moving the user data ahead of the tracks (the offsets into the media data stay
+    // as they are) makes the reader meet the cover first.
+    QByteArray bytes = readFile(withCover);
+    for (const Box &movieBox : boxes(bytes, 0, bytes.size())) {
+        if (movieBox.type != "moov")
+            continue;
+        QByteArray header;
+        QByteArray userData;
+        QByteArray tracks;
+        for (const Box &child : boxes(bytes, movieBox.offset + 8, movieBox.offset + movieBox.size)) {
+            QByteArray &part = child.type == "mvhd" ? header : child.type == "udta" ? userData : tracks;
+            part += bytes.mid(child.offset, child.size);
+        }
+        if (userData.isEmpty())
+            break;
+        bytes.replace(movieBox.offset + 8, movieBox.size - 8, header + userData + tracks);
+        return writeFile(path, bytes) ? path : QString();
+    }
+    qWarning() << "Could not move the cover of" << withCover << "ahead of its video";
+    return {};
+}
+
 } // namespace kinoloom::test

@@ -30,10 +30,21 @@ public:
     // "invert.cube": a 2x2x2 3D LUT that inverts every channel, so its effect is plain to see.
     QString lut() const;
 
+    // "portrait.mp4": the clip as a phone stores a portrait clip, 320x180 on its side with a
+    // quarter turn in its display matrix, so that it is shown 180x320.
+    QString portraitClip() const;
+    // "mono.m4a" and "surround.m4a": 2 s of tone with one channel, and with six (5.1).
+    QString monoMusic() const;
+    QString surroundMusic() const;
+    // "cover-first.mp4": the clip with a 64x64 red cover picture stored ahead of its video, as
+    // some writers put it, so that the first video stream is the cover.
+    QString clipWithCoverFirst() const;
+
     const QString &folder() const { return m_folder; }
 
 private:
     QString generate(const QString &name, const QStringList &arguments) const;
+    QString tone(const QString &name, const QString &layout) const;
 
     QString m_folder;
 };
