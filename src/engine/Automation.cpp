@@ -1,6 +1,6 @@
 #include "engine/Automation.h"
 
-#include "engine/MediaService.h"
+#include "engine/MediaFileTypes.h"
 #include "model/FileError.h"
 #include "model/StudioError.h"
 
@@ -149,17 +149,6 @@ QCollator naturalOrder()
 
 } // namespace
 
-QStringList sourceExtensions()
-{
-    QStringList extensions{
-        QStringLiteral("mp4"), QStringLiteral("mov"), QStringLiteral("m4v"),  QStringLiteral("mkv"),
-        QStringLiteral("avi"), QStringLiteral("mts"), QStringLiteral("m2ts"), QStringLiteral("mxf"),
-    };
-    for (const QString &extension : MediaService::imageExtensions())
-        extensions.append(extension);
-    return extensions;
-}
-
 QStringList sources(const QString &folder, bool todayOnly, const QString &projectRoot, const QDateTime &now,
                     const std::function<void()> &checkCancellation)
 {
@@ -172,7 +161,7 @@ QStringList sources(const QString &folder, bool todayOnly, const QString &projec
     if (!QFileInfo(source).isDir())
         throw StudioError(unavailableText());
 
-    Walk walk{sourceExtensions(), todayOnly, now.toLocalTime().date(), checkCancellation, {}};
+    Walk walk{MediaFileTypes::importableExtensions(), todayOnly, now.toLocalTime().date(), checkCancellation, {}};
     walk.visit(source, true);
 
     const QCollator collator = naturalOrder();

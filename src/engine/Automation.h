@@ -9,11 +9,7 @@
 
 namespace kinoloom::Automation {
 
-// Lower-case extensions that an automated run imports: the movie containers of cameras,
-// then the still images.
-QStringList sourceExtensions();
-
-// The media files under `folder`, in the file manager's natural order of their paths (which
+// The media files under `folder` (those of MediaFileTypes::importableExtensions()), in the file manager's natural order of their paths (which
 // lie under the folder with its symbolic links resolved). Hidden items are skipped, symbolic
 // links are neither taken nor followed. With `todayOnly`, only files modified on the local
 // calendar day of `now` are taken. `checkCancellation` is called once per item and stops the

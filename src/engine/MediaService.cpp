@@ -1,6 +1,8 @@
 #include "engine/MediaService.h"
 
 #include "engine/FFmpegText.h"
+#include "engine/FileCopy.h"
+#include "engine/MediaFileTypes.h"
 #include "engine/ProcessRunner.h"
 #include "model/CancellationError.h"
 #include "model/FileError.h"
@@ -63,17 +65,9 @@ QString available(bool present, const QString &absent = QStringLiteral("not foun
 
 } // namespace
 
-const QStringList &MediaService::imageExtensions()
-{
-    static const QStringList extensions{QStringLiteral("jpg"),  QStringLiteral("jpeg"), QStringLiteral("png"),
-                                        QStringLiteral("heic"), QStringLiteral("tif"),  QStringLiteral("tiff"),
-                                        QStringLiteral("webp")};
-    return extensions;
-}
-
 bool MediaService::isImage(const QString &path)
 {
-    return imageExtensions().contains(path::extension(path).toLower());
+    return MediaFileTypes::isImage(path);
 }
 
 ProbeResult MediaService::probe(const QString &path) const
@@ -121,9 +115,8 @@ MediaAsset MediaService::importAsset(const QString &source, const QString &root,
         const QString extension = path::extension(sourcePath);
         const QString name = extension.isEmpty() ? idText : idText + QLatin1Char('.') + extension;
         assetPath = project.absoluteFilePath(QStringLiteral("Media/") + name);
-        QFile file(sourcePath);
-        if (!file.copy(assetPath))
-            throw FileError(QStringLiteral("copy"), sourcePath, file.errorString());
+        const std::shared_ptr<ProcessRunner> copyRunner = runner;
+        copyFile(sourcePath, assetPath, [copyRunner] { copyRunner->checkCancellation(); });
         written.append(assetPath);
     }
 

@@ -24,8 +24,7 @@ struct MediaService
     ToolPaths tools;
     std::shared_ptr<ProcessRunner> runner;
 
-    // Lower-case extensions that mark a still image; every other importable file is a movie.
-    static const QStringList &imageExtensions();
+    // A still by its extension (MediaFileTypes); every other importable file is a movie.
     static bool isImage(const QString &path);
 
     ProbeResult probe(const QString &path) const;
@@ -36,7 +35,8 @@ struct MediaService
 
     // Probes `source`, copies it to "Media/<UUID>.<ext>" under `root` when `copy` is set, writes
     // its thumbnail to "Cache/<UUID>.jpg" and returns the new asset with that UUID. A failed
-    // probe writes nothing; a later failure removes what this import wrote.
+    // probe writes nothing; a later failure, or a cancel (also in the middle of the copy, which
+    // checks the runner between chunks), removes what this import wrote.
     MediaAsset importAsset(const QString &source, const QString &root, bool copy,
                            bool middleFrameThumbnail = false) const;
 

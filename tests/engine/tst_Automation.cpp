@@ -1,5 +1,6 @@
 #include "engine/Automation.h"
 #include "engine/AutomationOptions.h"
+#include "engine/MediaFileTypes.h"
 #include "model/CancellationError.h"
 #include "model/FileError.h"
 #include "model/StudioError.h"
@@ -67,7 +68,7 @@ private slots:
 
     void extensions()
     {
-        QCOMPARE(Automation::sourceExtensions(),
+        QCOMPARE(MediaFileTypes::importableExtensions(),
                  (QStringList{"mp4", "mov", "m4v", "mkv", "avi", "mts", "m2ts", "mxf", "jpg", "jpeg", "png", "heic",
                               "tif", "tiff", "webp"}));
     }
