@@ -89,6 +89,11 @@ LoopbackLogin::LoopbackLogin(YouTubeService service, BrowserOpener opener, std::
         finish(std::make_exception_ptr(StudioError(QStringLiteral("Sign-in timed out. Try connecting again."))));
     });
     connect(&m_listener, &QTcpServer::newConnection, this, &LoopbackLogin::onNewConnection);
+    // A listener that cannot accept (out of descriptors, say) stops accepting for good: the
+    // browser's callback could never arrive, so the sign-in ends now rather than at the timeout.
+    connect(&m_listener, &QTcpServer::acceptError, this, [this] {
+        finish(std::make_exception_ptr(StudioError(QStringLiteral("Could not open the local sign-in callback."))));
+    });
 }
 
 LoopbackLogin::~LoopbackLogin() = default;
@@ -122,7 +127,7 @@ QUrl LoopbackLogin::authorizationURL(const GoogleCredential &client, const QStri
 
 QCoro::Task<GoogleCredential> LoopbackLogin::authorize(GoogleCredential client)
 {
-    if (m_stopped)
+    if (m_stopped || m_cancelRequested)
         throw CancellationError();
     const QString verifier = upperUuid() + upperUuid();
     m_state = upperUuid();
@@ -133,9 +138,10 @@ QCoro::Task<GoogleCredential> LoopbackLogin::authorize(GoogleCredential client)
     } else {
         m_redirect = QStringLiteral("http://127.0.0.1:%1/callback").arg(m_listener.serverPort());
         m_timeout.start();
-        // A browser that cannot be opened will never come back: say so now rather than at the timeout.
-        if (!m_opener || !m_opener(authorizationURL(client, codeChallenge(verifier))))
-            finish(std::make_exception_ptr(StudioError(QStringLiteral("Could not open the browser for sign-in."))));
+        // On a later turn, so that a cancel given in this one, before or after this call, opens no browser.
+        QMetaObject::invokeMethod(
+            this, [this, url = authorizationURL(client, codeChallenge(verifier))] { openBrowser(url); },
+            Qt::QueuedConnection);
     }
     if (!m_result)
         co_await qCoro(this, &LoopbackLogin::finished);
@@ -171,8 +177,18 @@ QCoro::Task<GoogleCredential> LoopbackLogin::exchange(GoogleCredential client, Q
     co_return GoogleCredential{client.clientID, client.clientSecret, refresh.toString(), channel.title, channel.id};
 }
 
+void LoopbackLogin::openBrowser(const QUrl &url)
+{
+    if (m_stopped || m_cancelRequested)
+        return;
+    // A browser that cannot be opened will never come back: say so now rather than at the timeout.
+    if (!m_opener || !m_opener(url))
+        finish(std::make_exception_ptr(StudioError(QStringLiteral("Could not open the browser for sign-in."))));
+}
+
 void LoopbackLogin::cancel()
 {
+    m_cancelRequested = true;
     QMetaObject::invokeMethod(
         this,
         [this] {

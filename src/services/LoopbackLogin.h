@@ -8,6 +8,7 @@
 #include <QTcpServer>
 #include <QTimer>
 
+#include <atomic>
 #include <chrono>
 #include <exception>
 #include <functional>
@@ -39,7 +40,8 @@ public:
     QCoro::Task<GoogleCredential> authorize(GoogleCredential client);
 
     // Ends a pending sign-in with a cancellation error, from the event loop, never from inside
-    // this call. During the code exchange it cancels the transport; afterwards it does nothing.
+    // this call; from the moment of the call no browser opens. During the code exchange it
+    // cancels the transport; afterwards it does nothing. Any thread.
     void cancel();
 
     static BrowserOpener systemBrowser();
@@ -52,6 +54,7 @@ Q_SIGNALS:
 private:
     using Result = std::variant<QString, std::exception_ptr>;
 
+    void openBrowser(const QUrl &url);
     void onNewConnection();
     void onRequest(QTcpSocket *socket);
     void finish(Result result);
@@ -67,6 +70,7 @@ private:
     QString m_redirect;
     std::optional<Result> m_result;
     bool m_stopped = false;
+    std::atomic<bool> m_cancelRequested{false};
     bool m_exchanging = false;
 };
 

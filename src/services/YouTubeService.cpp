@@ -295,8 +295,12 @@ QUrl YouTubeService::validateSession(const QString &address) const
 {
     const QUrl url(address, QUrl::StrictMode);
     const QUrl &api = m_endpoints.api;
-    if (!url.isValid() || url.scheme() != api.scheme() || url.host() != api.host() || url.port() != api.port()
-        || !url.userInfo().isEmpty())
+    // The same place, however it is written: "https://host:443/" and "https://host/" are one.
+    const auto effectivePort = [](const QUrl &place) {
+        return place.port(place.scheme() == QLatin1String("http") ? 80 : 443);
+    };
+    if (!url.isValid() || url.scheme() != api.scheme() || url.host() != api.host()
+        || effectivePort(url) != effectivePort(api) || !url.userInfo().isEmpty())
         throw StudioError(QStringLiteral("The saved upload session URL is invalid."));
     return url;
 }
@@ -354,6 +358,14 @@ QCoro::Task<ExportRecord> YouTubeService::upload(ExportRecord record, PublishSet
     }
 
     HTTPResponse reply = co_await self.m_http->send(sessionQueryRequest(session, token, size));
+    if (reply.status == 404 || reply.status == 410) {
+        // The platform no longer knows the session: it expired and can never complete, so no
+        // duplicate can come of forgetting it, and the next attempt starts a new one.
+        record.uploadSession.reset();
+        record.uploadFingerprint.reset();
+        record.uploadState.reset();
+        co_await changed(record);
+    }
     if (reply.status == 308) {
         qint64 offset = nextOffset(reply, size);
         QFile file(record.path);

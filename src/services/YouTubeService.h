@@ -68,7 +68,9 @@ public:
     // Puts the export on the channel through a resumable session. The session address and a
     // fingerprint of metadata, file and channel are handed to `changed`, and awaited, before any
     // byte of the movie is sent, so a failed or cancelled upload resumes the same session next
-    // time instead of starting a second video. Returns the record with the video's id.
+    // time instead of starting a second video. A session the platform no longer knows (404 or
+    // 410 to the status query) is dropped from the record, through `changed`, before the upload
+    // fails, so that the next attempt starts a new one. Returns the record with the video's id.
     QCoro::Task<ExportRecord> upload(ExportRecord record, PublishSettings settings, QString token, QString channelID,
                                      bool confirmed, RecordChanged changed, Progress progress) const;
     QCoro::Task<> setThumbnail(QString path, QString videoID, QString token) const;

@@ -10,6 +10,13 @@
 #include <QTimer>
 #include <QUrlQuery>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 using namespace kinoloom;
 using namespace kinoloom::test;
 
@@ -303,10 +310,50 @@ private Q_SLOTS:
         QVERIFY(await(signIn->authorize(client())).failedWith<CancellationError>());
         QCOMPARE(m_browser->opened, 0);
 
-        // A cancel that has not been delivered yet still ends the sign-in.
+        // A cancel that has not been delivered yet still ends the sign-in, and opens no browser.
         auto other = login();
         other->cancel();
         QVERIFY(await(other->authorize(client())).failedWith<CancellationError>());
+        QCOMPARE(m_browser->opened, 0);
+    }
+
+    void aCancelInTheSameTurnOpensNoBrowser()
+    {
+        auto signIn = login();
+        QCoro::Task<GoogleCredential> pending = signIn->authorize(client()); // already listening
+        signIn->cancel();
+        QVERIFY(await(std::move(pending)).failedWith<CancellationError>());
+        QCOMPARE(m_browser->opened, 0);
+    }
+
+    // Out of descriptors, the listener cannot accept the browser's connection and stops accepting
+    // altogether: waiting on would only end at the timeout.
+    void anAcceptErrorEndsTheSignInAtOnce()
+    {
+        rlimit saved = {};
+        QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+        int caller = -1;
+        Browser *browser = m_browser.get();
+        m_browser->script = [&caller, &saved, browser](const QUrl &) {
+            caller = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+            sockaddr_in address = {};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(browser->port());
+            address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+            // Completes in the listen backlog; the accept is what needs a new descriptor.
+            ::connect(caller, reinterpret_cast<const sockaddr *>(&address), sizeof address);
+            const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            ::close(lowestFree);
+            rlimit tight = saved;
+            tight.rlim_cur = rlim_t(lowestFree);
+            ::setrlimit(RLIMIT_NOFILE, &tight);
+        };
+        auto signIn = login(std::chrono::seconds(20));
+        const auto outcome = await(signIn->authorize(client()));
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+        ::close(caller);
+        QCOMPARE(outcome.message<StudioError>().value_or(QString()),
+                 QStringLiteral("Could not open the local sign-in callback."));
     }
 
     void cancelDuringTheWait()

@@ -240,14 +240,6 @@ private Q_SLOTS:
         QCOMPARE(again.sentRange(1), QByteArray("bytes 200-499/500"));
         QCOMPARE(again.transport->requests.at(1).body, pattern(500).mid(200));
 
-        Run expired;
-        expired.transport->reply(404);
-        QCOMPARE(
-            expired.upload(saved).message<StudioError>(),
-            QStringLiteral(
-                "Upload session could not be resumed (HTTP 404). The session may have expired; no duplicate was started."));
-        QVERIFY(expired.changed.isEmpty());
-
         const QString changedFingerprint = QStringLiteral(
             "The file, account, or metadata changed since this upload started. Restore those settings to resume; use a new export "
             "for a separate upload.");
@@ -267,6 +259,54 @@ private Q_SLOTS:
         QCOMPARE(unsafe.upload(tampered).message<StudioError>(),
                  QStringLiteral("The saved upload session URL is invalid."));
         QVERIFY(unsafe.transport->requests.isEmpty());
+    }
+
+    // A session the platform no longer knows can never complete: it is dropped (the failure
+    // stays), so the next attempt starts afresh. Any other refusal may pass and keeps it.
+    void anExpiredSessionIsDroppedFromTheRecord_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("dropped");
+        QTest::newRow("404 not found") << 404 << true;
+        QTest::newRow("410 gone") << 410 << true;
+        QTest::newRow("401 unauthorised") << 401 << false;
+        QTest::newRow("503 unavailable") << 503 << false;
+    }
+    void anExpiredSessionIsDroppedFromTheRecord()
+    {
+        QFETCH(int, status);
+        QFETCH(bool, dropped);
+        const QString path = movie(QStringLiteral("expiring.mp4"), 500);
+        Run first;
+        first.transport->reply(200, {}, {{"Location", sessionAddress}});
+        first.transport->reply(503);
+        QVERIFY(first.upload(ExportRecord::create(QStringLiteral("4K movie"), path, 2)).error);
+        const ExportRecord saved = first.changed.last();
+
+        Run expired;
+        expired.transport->reply(status);
+        QCOMPARE(expired.upload(saved).message<StudioError>(),
+                 QStringLiteral("Upload session could not be resumed (HTTP %1). The session may have expired; no "
+                                "duplicate was started.")
+                     .arg(status));
+        if (!dropped) {
+            QVERIFY(expired.changed.isEmpty());
+            return;
+        }
+        QCOMPARE(expired.changed.size(), 1);
+        ExportRecord forgotten = saved;
+        forgotten.uploadSession.reset();
+        forgotten.uploadFingerprint.reset();
+        forgotten.uploadState.reset();
+        QCOMPARE(expired.changed.first(), forgotten);
+
+        Run fresh;
+        fresh.transport->reply(200, {}, {{"Location", sessionAddress + "2"}});
+        fresh.transport->reply(308);
+        fresh.transport->reply(200, R"({"id":"v2"})");
+        QCOMPARE(fresh.upload(forgotten).value->videoID, QStringLiteral("v2"));
+        QCOMPARE(fresh.transport->requests.first().method, QByteArray("POST"));
+        QCOMPARE(fresh.changed.first().uploadSession, QString::fromLatin1(sessionAddress + "2"));
     }
 
     void chunksFollowTheAcknowledgedRange()

@@ -163,7 +163,10 @@ private Q_SLOTS:
         QTest::newRow("look-alike host") << QStringLiteral("https://www.googleapis.com.evil.example/upload") << false;
         QTest::newRow("user info") << QStringLiteral("https://user:pw@www.googleapis.com/upload") << false;
         QTest::newRow("user name only") << QStringLiteral("https://user@www.googleapis.com/upload") << false;
+        QTest::newRow("default port written out")
+            << QStringLiteral("https://www.googleapis.com:443/upload/youtube/v3/videos?upload_id=x") << true;
         QTest::newRow("other port") << QStringLiteral("https://www.googleapis.com:8443/upload") << false;
+        QTest::newRow("plain http's port") << QStringLiteral("https://www.googleapis.com:80/upload") << false;
         QTest::newRow("not an address") << QStringLiteral("not a url") << false;
         QTest::newRow("empty") << QString() << false;
     }
