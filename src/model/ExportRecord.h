@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QDateTime>
+#include "model/StoredDate.h"
+
 #include <QJsonObject>
 #include <QString>
 #include <QStringList>
@@ -14,7 +15,7 @@ namespace kinoloom {
 struct ExportRecord
 {
     QUuid id = QUuid::createUuid();
-    QDateTime created = QDateTime::currentDateTimeUtc();
+    StoredDate created = StoredDate::now();
     // "Preview", "Short", or the resolution's short title followed by " movie".
     QString kind;
     QString path;

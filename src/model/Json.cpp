@@ -91,16 +91,16 @@ const QDateTime &referenceDate()
     return reference;
 }
 
-// Dates are held in 64-bit milliseconds; beyond about 31 million years the conversion would
-// wrap and read back as another date, which the next save would then write.
+// A date is shown through a QDateTime of 64-bit milliseconds; beyond about 31 million years that
+// conversion would wrap and show another date, so such a number is no date.
 constexpr double largestDateSeconds = 1.0e15;
 
-QDateTime dateOf(const QString &key, const QJsonValue &value)
+StoredDate dateOf(const QString &key, const QJsonValue &value)
 {
     const double seconds = doubleOf(key, value);
     if (std::abs(seconds) > largestDateSeconds)
         throw JsonError(key, QStringLiteral("is not a date that can be held."));
-    return dateFromReferenceSeconds(seconds);
+    return StoredDate{seconds};
 }
 
 } // namespace
@@ -153,7 +153,7 @@ QUuid requireUuid(const QJsonObject &object, const QString &key)
     return uuidOf(key, required(object, key));
 }
 
-QDateTime requireDate(const QJsonObject &object, const QString &key)
+StoredDate requireDate(const QJsonObject &object, const QString &key)
 {
     return dateOf(key, required(object, key));
 }
@@ -210,7 +210,7 @@ std::optional<QUuid> optionalUuid(const QJsonObject &object, const QString &key)
     return value ? std::optional(uuidOf(key, *value)) : std::nullopt;
 }
 
-std::optional<QDateTime> optionalDate(const QJsonObject &object, const QString &key)
+std::optional<StoredDate> optionalDate(const QJsonObject &object, const QString &key)
 {
     const auto value = present(object, key);
     return value ? std::optional(dateOf(key, *value)) : std::nullopt;
@@ -250,11 +250,9 @@ void putOptionalBool(QJsonObject &object, const QString &key, const std::optiona
         object.insert(key, *value);
 }
 
-void putDate(QJsonObject &object, const QString &key, const QDateTime &value)
+void putDate(QJsonObject &object, const QString &key, const StoredDate &value)
 {
-    if (!value.isValid())
-        throw JsonError(key, QStringLiteral("is not a valid date."));
-    putDouble(object, key, secondsSinceReferenceDate(value));
+    putDouble(object, key, value.secondsSinceReferenceDate);
 }
 
 QString uuidText(const QUuid &uuid)

@@ -6,6 +6,7 @@
 // Writing never produces `null` for a number: a non-finite double fails the encoding.
 
 #include "model/JsonError.h"
+#include "model/StoredDate.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -29,7 +30,7 @@ bool requireBool(const QJsonObject &object, const QString &key);
 QJsonObject requireObject(const QJsonObject &object, const QString &key);
 QJsonArray requireArray(const QJsonObject &object, const QString &key);
 QUuid requireUuid(const QJsonObject &object, const QString &key);
-QDateTime requireDate(const QJsonObject &object, const QString &key);
+StoredDate requireDate(const QJsonObject &object, const QString &key);
 QStringList requireStringList(const QJsonObject &object, const QString &key);
 
 std::optional<QString> optionalString(const QJsonObject &object, const QString &key);
@@ -38,7 +39,7 @@ std::optional<int> optionalInt(const QJsonObject &object, const QString &key);
 std::optional<bool> optionalBool(const QJsonObject &object, const QString &key);
 std::optional<QJsonObject> optionalObject(const QJsonObject &object, const QString &key);
 std::optional<QUuid> optionalUuid(const QJsonObject &object, const QString &key);
-std::optional<QDateTime> optionalDate(const QJsonObject &object, const QString &key);
+std::optional<StoredDate> optionalDate(const QJsonObject &object, const QString &key);
 
 // A UUID in canonical 8-4-4-4-12 form, either letter case; braces and other forms are rejected.
 std::optional<QUuid> parseUuid(const QString &text);
@@ -120,7 +121,7 @@ void putDouble(QJsonObject &object, const QString &key, double value);
 void putOptionalDouble(QJsonObject &object, const QString &key, const std::optional<double> &value);
 void putOptionalString(QJsonObject &object, const QString &key, const std::optional<QString> &value);
 void putOptionalBool(QJsonObject &object, const QString &key, const std::optional<bool> &value);
-void putDate(QJsonObject &object, const QString &key, const QDateTime &value);
+void putDate(QJsonObject &object, const QString &key, const StoredDate &value);
 QString uuidText(const QUuid &uuid);
 
 // Encodes a nested value; errors inside name the full member path.
@@ -148,7 +149,7 @@ void putArray(QJsonObject &object, const QString &key, const QList<Item> &items,
     object.insert(key, array);
 }
 
-// Dates are stored as seconds since 2001-01-01 00:00:00 UTC.
+// Dates are stored as seconds since 2001-01-01 00:00:00 UTC; a QDateTime holds them to the millisecond.
 double secondsSinceReferenceDate(const QDateTime &date);
 QDateTime dateFromReferenceSeconds(double seconds);
 

@@ -112,6 +112,7 @@ private Q_SLOTS:
         QTest::addColumn<double>("seconds");
         QTest::addColumn<bool>("accepted");
         QTest::newRow("a recent date") << 787000000.25 << true;
+        QTest::newRow("finer than milliseconds") << 787012345.678901 << true;
         QTest::newRow("before the reference") << -3.0e9 << true;
         QTest::newRow("far future") << 1.0e15 << true;
         QTest::newRow("beyond milliseconds") << 1.0e16 << false;
@@ -124,9 +125,10 @@ private Q_SLOTS:
         QFETCH(bool, accepted);
         const QJsonObject object{{QStringLiteral("created"), seconds}};
         try {
-            const QDateTime date = json::requireDate(object, QStringLiteral("created"));
+            const StoredDate date = json::requireDate(object, QStringLiteral("created"));
             QVERIFY2(accepted, "decoding should fail");
-            QCOMPARE(json::secondsSinceReferenceDate(date), seconds);
+            // Kept exactly, so that it is written back as it was read.
+            QCOMPARE(date.secondsSinceReferenceDate, seconds);
             QCOMPARE(*json::optionalDate(object, QStringLiteral("created")), date);
         } catch (const JsonError &error) {
             QVERIFY2(!accepted, qPrintable(error.message()));

@@ -210,6 +210,27 @@ private Q_SLOTS:
         QVERIFY2(failure.contains(dir.filePath(ProjectStore::filename)), qPrintable(failure));
     }
 
+    // Another program writes dates with more than milliseconds; saving must not round them.
+    void aDateFinerThanMillisecondsSavesBackAsItWas()
+    {
+        QTemporaryDir dir;
+        const QByteArray written = variantOf([](QJsonObject &object) {
+            QJsonObject record{{"id", "1F9619FF-8B86-D011-B42D-00C04FC964FF"},
+                               {"created", 787012345.678901},
+                               {"kind", "Preview"},
+                               {"path", "/p/Exports/a/Preview.mp4"},
+                               {"duration", 5},
+                               {"thumbnails", QJsonArray()}};
+            object.insert("exports", QJsonArray{record});
+        });
+        QVERIFY(test::writeFile(dir.filePath(ProjectStore::filename), written));
+        ProjectStore::save(ProjectStore::open(dir.path()), dir.path());
+        const QJsonObject saved =
+            QJsonDocument::fromJson(test::readFile(dir.filePath(ProjectStore::filename))).object();
+        QCOMPARE(saved.value("exports").toArray().at(0).toObject().value("created").toDouble(), 787012345.678901);
+        QVERIFY(test::readFile(dir.filePath(ProjectStore::filename)).contains("787012345.678901"));
+    }
+
     void schemaVersionIsSavedAsItStands()
     {
         QTemporaryDir dir;

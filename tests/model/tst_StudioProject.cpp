@@ -229,15 +229,16 @@ private Q_SLOTS:
     {
         const ExportRecord fresh = ExportRecord::create("4K movie", "/films/Movie-4K.mp4", 90);
         QVERIFY(!fresh.id.isNull());
-        QVERIFY(qAbs(fresh.created.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+        QVERIFY(qAbs(fresh.created.toDateTime().secsTo(QDateTime::currentDateTimeUtc())) < 60);
         QJsonObject object = fresh.toJson();
         QCOMPARE(object.keys(), (QStringList{"created", "duration", "id", "kind", "path", "thumbnails"}));
         QCOMPARE(ExportRecord::fromJson(object), fresh);
 
         // Dates are seconds since 2001-01-01 UTC.
         ExportRecord dated = fresh;
-        dated.created = QDateTime(QDate(2001, 1, 2), QTime(0, 0, 1, 500), Qt::UTC);
+        dated.created = StoredDate::fromDateTime(QDateTime(QDate(2001, 1, 2), QTime(0, 0, 1, 500), Qt::UTC));
         QCOMPARE(dated.toJson().value("created").toDouble(), 86401.5);
+        QCOMPARE(dated.created.toDateTime(), QDateTime(QDate(2001, 1, 2), QTime(0, 0, 1, 500), Qt::UTC));
 
         ExportRecord other = fresh;
         other.uploadState = "Session created";
