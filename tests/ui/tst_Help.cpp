@@ -283,6 +283,23 @@ private Q_SLOTS:
         QCOMPARE(view.topicList()->currentItem()->text(), QStringLiteral("Troubleshooting"));
     }
 
+    void clickingARowShowsItsTopic()
+    {
+        HelpView view;
+        test::render(view, QSize(900, 700));
+        QListWidget *list = view.topicList();
+        QListWidgetItem *row = list->findItems(QStringLiteral("Exporting films"), Qt::MatchExactly).first();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(row).center());
+        QCOMPARE(view.selection(), std::optional(QStringLiteral("Exporting films")));
+        QCOMPARE(view.windowTitle(), QStringLiteral("Exporting films · Help"));
+        QCOMPARE(list->count(), 9);
+        QCOMPARE(list->currentItem()->text(), QStringLiteral("Exporting films"));
+
+        list->setFocus();
+        QTest::keyClick(list->viewport(), Qt::Key_Down);
+        QCOMPARE(view.windowTitle(), QStringLiteral("Automated runs · Help"));
+    }
+
     void noMatchOffersClearSearch()
     {
         HelpView view;

@@ -26,6 +26,8 @@ const int sidebarIdeal = 230;
 const int sidebarMaximum = 270;
 const int detailMinimum = 400;
 const int textWidth = 640;
+const int windowMinimumWidth = 720;
+const int windowMinimumHeight = 500;
 
 // Rows of the topic list with a little air above and below the title.
 class TopicRowDelegate : public QStyledItemDelegate
@@ -94,7 +96,7 @@ HelpView::HelpView(QWidget *parent)
     , m_footer(new QLabel)
     , m_detail(new QScrollArea)
 {
-    setMinimumSize(sidebarMinimum + detailMinimum + 110, 500);
+    setMinimumSize(windowMinimumWidth, windowMinimumHeight);
     resize(900, 700);
 
     auto *sidebar = new QWidget;
@@ -180,14 +182,21 @@ void HelpView::refresh()
     m_results = HelpSearch::matching(HelpTopic::all(), m_search->text());
     const std::optional<HelpTopic> shown = current();
     {
-        // Showing the current topic in the list is not the user picking it.
+        // Showing the current topic in the list is not the user picking it. The rows are
+        // replaced only when the results change: a pick arrives from inside the list, which
+        // must not lose the row it is handling.
         const QSignalBlocker blocker(m_list);
-        m_list->clear();
-        for (const HelpTopic &topic : m_results) {
-            m_list->addItem(topic.id);
-            if (shown && topic.id == shown->id)
-                m_list->setCurrentRow(m_list->count() - 1);
+        QStringList ids;
+        for (const HelpTopic &topic : m_results)
+            ids.append(topic.id);
+        QStringList listed;
+        for (int row = 0; row < m_list->count(); ++row)
+            listed.append(m_list->item(row)->text());
+        if (ids != listed) {
+            m_list->clear();
+            m_list->addItems(ids);
         }
+        m_list->setCurrentRow(shown ? int(ids.indexOf(shown->id)) : -1);
     }
     m_footer->setText(HelpSearch::footer(m_results.size()));
     setWindowTitle(HelpSearch::windowTitle(shown));
