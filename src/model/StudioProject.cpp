@@ -45,6 +45,13 @@ QList<MediaAsset> StudioProject::sequence() const
     return ordered;
 }
 
+qsizetype StudioProject::assetIndex(const QUuid &id) const
+{
+    const auto found = std::find_if(assets.cbegin(), assets.cend(),
+                                    [&id](const MediaAsset &asset) { return asset.id == id; });
+    return found == assets.cend() ? -1 : found - assets.cbegin();
+}
+
 void StudioProject::validate() const
 {
     if (schemaVersion != 1)

@@ -32,6 +32,9 @@ struct StudioProject
     // The film order: intros, then main clips, then end clips, each in stored order.
     QList<MediaAsset> sequence() const;
 
+    // The place of the first asset with this identifier in stored order; -1 when there is none.
+    qsizetype assetIndex(const QUuid &id) const;
+
     // Throws StudioError with the first failing check; never changes the project.
     void validate() const;
 

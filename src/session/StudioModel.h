@@ -261,6 +261,32 @@ public:
     // Shows `url` in the preview; `image` for a still.
     void setPreview(const QUrl &url, bool image);
 
+    // --- Media import, thumbnails and relink (StudioModelMedia.cpp) ---------------------------
+    // None of these moves, changes or deletes a source file. Except chooseResource, each does
+    // nothing while a job is busy.
+
+    // Asks for movies and images, then imports them.
+    void pickFiles();
+    // Imports the files in this order, as one job: each is referenced where it lies, or copied
+    // into "Media" when `copyImports` is on, and saved with the project before the next one
+    // starts; a file whose path is already an asset's is skipped. The job fails with one line
+    // per failing file; Resume imports just the files that failed or were not reached.
+    void importURLs(const QStringList &paths);
+    // Stores the choice, saves, and rewrites every thumbnail.
+    void setMiddleFrameThumbnails(bool middle);
+    // Rewrites the thumbnail file of every asset that has one, as one job; the first failure
+    // fails the job.
+    void regenerateThumbnails();
+    // Asks for a file and points the selected clip at it, referenced where it lies: the clip
+    // keeps its identifier, role and place; everything else comes from the new file.
+    void relink();
+    // Removes the selected clip's record and selects the first remaining one.
+    void removeSelection();
+    // Asks for one file and stores its path in that processing setting.
+    void chooseResource(QString ProcessingSettings::*setting, const QStringList &nameFilters);
+    // Asks where the film is to be written.
+    void chooseFinalOutputPath();
+
     // --- Film road (StudioModelFilmRoad.cpp) -------------------------------------------------
 
     void process(bool preview, bool prepareOnly, bool skipSpaceCheck, bool resumeFromRender);
@@ -378,6 +404,13 @@ private:
 
     // Preview
     void clearPreview();
+
+    // Media import, thumbnails and relink. `pending` is what a Resume of the import imports.
+    QCoro::Task<> importJob(Job job, QStringList paths, QString root, bool copy, std::shared_ptr<QStringList> pending);
+    QCoro::Task<> thumbnailJob(Job job, QList<MediaAsset> assets, bool middle);
+    QCoro::Task<> relinkJob(Job job, QString path, QString root, QUuid id, ClipRole role);
+    // Sets the stage of a job whose body is running here, on the main thread, at once.
+    void showStage(const Job &job, const QString &text);
 
     // --- Published state, in declaration order -----------------------------------------------
 
