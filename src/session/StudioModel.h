@@ -260,6 +260,8 @@ public:
 
     // Shows `url` in the preview; `image` for a still.
     void setPreview(const QUrl &url, bool image);
+    // Applies the selected clip's grade to the preview again.
+    void refreshPreviewGrade();
 
     // --- Media import, thumbnails and relink (StudioModelMedia.cpp) ---------------------------
     // None of these moves, changes or deletes a source file. Except chooseResource, each does
@@ -286,6 +288,24 @@ public:
     void chooseResource(QString ProcessingSettings::*setting, const QStringList &nameFilters);
     // Asks where the film is to be written.
     void chooseFinalOutputPath();
+
+    // --- Clip roles and arrangement (StudioModelRoles.cpp) -----------------------------------
+    // At most one intro, one end clip and five hooks; the hooks' order is their order in the
+    // asset list. Each operation does nothing while a job is busy and saves what it changed.
+
+    // Gives the selected clip the role; a new intro or end clip replaces the old one, which
+    // becomes main. A sixth hook is refused with "Choose at most five hooks.".
+    void setRole(ClipRole role);
+    // A clip dropped on a role slot. On a hook slot (0 to 4; none: after the last hook) the
+    // hooks take the new order over the places hooks hold in the list, and the clip that held
+    // an occupied slot becomes main; the dropped clip ends selected.
+    void assignRole(const QUuid &id, ClipRole role, std::optional<int> slot);
+    // Appends a copy of the selected clip as a new hook and selects it.
+    void duplicateAsHook();
+    // Swaps the selected clip with the one `offset` places away; nothing beyond either end.
+    void moveSelection(int offset);
+    // Moves a clip to the place of the one it was dropped on.
+    void move(const QUuid &moved, const QUuid &target);
 
     // --- Film road (StudioModelFilmRoad.cpp) -------------------------------------------------
 

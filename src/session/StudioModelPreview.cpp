@@ -8,6 +8,9 @@ void StudioModel::setPreview(const QUrl &url, bool image)
     setPreviewURL(url);
 }
 
+// The live grade is not part of the session yet: the preview shows the clip as it is.
+void StudioModel::refreshPreviewGrade() {}
+
 void StudioModel::clearPreview()
 {
     setPlayer(nullptr);
