@@ -70,8 +70,9 @@ public:
     // paths, loads the software settings and the workflow library. Never fails: a file that
     // cannot be loaded leaves its message in `error`. Opens no project, creates no folder.
     explicit StudioModel(StudioEnvironment environment = StudioEnvironment::live(), QObject *parent = nullptr);
-    // Cancels the running job and any proxy build, then releases the project lock. No job
-    // resumes on this session afterwards. The project is not saved here.
+    // Cancels the running job and any proxy build, waits until their engine calls (and so their
+    // children) have ended, then releases the project lock. No job resumes on this session
+    // afterwards. The project is not saved here.
     ~StudioModel() override;
 
     // --- Published properties ----------------------------------------------------------------

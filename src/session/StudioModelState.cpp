@@ -99,9 +99,12 @@ StudioModel::~StudioModel()
         m_task->cancellation->cancel();
     if (m_previewTask)
         m_previewTask->cancel();
+    // The lock goes only when no child of ours can still write into the project: the cancelled
+    // engine calls return once their children are gone (a call that cannot be cancelled, such
+    // as a keyring look-up, is waited for).
+    m_pool.waitForDone();
     ProjectLock::release(m_lockFD);
     m_lockFD = -1;
-    // The pool's destructor waits for engine calls still running; cancelled, they end quickly.
 }
 
 bool StudioModel::busy() const
