@@ -1,24 +1,19 @@
+#include "ui/shell/KinoloomApp.h"
+#include "ui/shell/StudioProxyStyle.h"
+
 #include <QApplication>
-#include <QCommandLineParser>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Kinoloom"));
     QApplication::setApplicationName(QStringLiteral("Kinoloom"));
+    QApplication::setStyle(new kinoloom::StudioProxyStyle);
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("From camera footage to a finished, published film."));
-    parser.addHelpOption();
-    const QCommandLineOption projectOption(
-        QStringLiteral("project"), QStringLiteral("Open the project in <folder> at start."), QStringLiteral("folder"));
-    parser.addOption(projectOption);
-    parser.process(application);
-
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Kinoloom"));
-    window.resize(1280, 800);
-    window.show();
+    kinoloom::KinoloomApp kinoloom(kinoloom::KinoloomOptions::live());
+    // Another Kinoloom runs and has been asked to come forward: nothing more to do here.
+    if (!kinoloom.claimSingleInstance())
+        return 0;
+    kinoloom.start();
     return application.exec();
 }
