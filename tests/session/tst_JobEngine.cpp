@@ -10,13 +10,20 @@
 #include "session/StudioModel.h"
 #include "support/FakeTools.h"
 
+#include <QDir>
+#include <QFile>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 
 #include <qcoro/qcorosignal.h>
 
 #include <atomic>
 #include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace kinoloom;
 using namespace kinoloom::test;
@@ -63,15 +70,15 @@ QCoro::Task<> gatedBody(Job job, Gate *gate, Step before, Step after)
         after(job);
 }
 
-// Runs the fake tool that prints its pid and sleeps, through the job's runner on the pool.
+// Runs a fake tool that prints its pid and sleeps (by default one that a SIGTERM ends), through
+// the job's runner on the pool.
 QCoro::Task<> sleepingChildBody(Job job, std::shared_ptr<std::atomic<qint64>> pid, std::shared_ptr<bool> continued,
-                                std::shared_ptr<bool> unwound)
+                                std::shared_ptr<bool> unwound, QString tool = QStringLiteral("prints-pid-and-sleeps"))
 {
     const auto markUnwound = qScopeGuard([unwound] { *unwound = true; });
     const std::shared_ptr<ProcessRunner> runner = job.runner();
-    auto sleep = [runner, pid] {
-        runner->run(fakeTool(QStringLiteral("prints-pid-and-sleeps")), {}, {},
-                    [pid](const QString &line) { *pid = line.toLongLong(); });
+    auto sleep = [runner, pid, tool] {
+        runner->run(fakeTool(tool), {}, {}, [pid](const QString &line) { *pid = line.toLongLong(); });
     };
     co_await job.engine(std::move(sleep));
     *continued = true;
@@ -514,6 +521,45 @@ private Q_SLOTS:
         QVERIFY(processGone(*pid));
         // The body resumes once more, to unwind without touching the session.
         QTRY_VERIFY(*unwound);
+        QVERIFY(!*continued);
+    }
+
+    void destroyingTheSessionReleasesTheLockOnlyOnceItsChildIsGone()
+    {
+        const QString folder = m_home.createProject(QStringLiteral("Locked while the child lives"));
+        auto model = std::make_unique<JobModel>(m_home.environment());
+        model->activate(ProjectStore::open(folder), folder);
+        auto pid = std::make_shared<std::atomic<qint64>>(0);
+        auto continued = std::make_shared<bool>(false);
+        auto unwound = std::make_shared<bool>(false);
+        // A child that outlives SIGTERM, as an ffmpeg busy writing may for a moment.
+        model->start(QStringLiteral("Rendering"), {}, {}, false, {}, [pid, continued, unwound](Job job) {
+            return sleepingChildBody(std::move(job), pid, continued, unwound,
+                                     QStringLiteral("prints-pid-and-ignores-term"));
+        });
+        QTRY_VERIFY(*pid > 0);
+
+        // Watched from another thread while the session goes: when the lock is free, no child of
+        // the session may still be there to write into the project.
+        const QByteArray lockPath = QFile::encodeName(QDir(folder).filePath(QStringLiteral(".kinoloom.lock")));
+        std::atomic<int> childAliveAtRelease = -1;
+        std::thread watcher([&lockPath, &childAliveAtRelease, pid] {
+            const QDeadlineTimer deadline(30000);
+            while (!deadline.hasExpired()) {
+                const int descriptor = ::open(lockPath.constData(), O_RDWR | O_CLOEXEC);
+                const bool free = descriptor >= 0 && ::flock(descriptor, LOCK_EX | LOCK_NB) == 0;
+                if (descriptor >= 0)
+                    ::close(descriptor);
+                if (free) {
+                    childAliveAtRelease = processGone(*pid) ? 0 : 1;
+                    return;
+                }
+                QThread::msleep(5);
+            }
+        });
+        model.reset();
+        watcher.join();
+        QCOMPARE(childAliveAtRelease.load(), 0);
         QVERIFY(!*continued);
     }
 
