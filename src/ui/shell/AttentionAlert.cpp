@@ -7,10 +7,13 @@
 #include "ui/shell/PlainMessageBox.h"
 
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
 
 namespace kinoloom {
+
+Q_LOGGING_CATEGORY(alertLog, "kinoloom.alert", QtWarningMsg)
 
 namespace {
 
@@ -69,7 +72,9 @@ void AttentionAlert::showMessage()
     measure.setFont(m_box->font());
     measure.setMaxLines(maximumLines);
     measure.setText(alertMessage(m_model->error()));
-    m_box->setInformativeText(measure.lines(messageWidth).join(QLatin1Char('\n')));
+    const QStringList lines = measure.lines(messageWidth);
+    qCInfo(alertLog).noquote() << "Needs attention:" << lines.join(QLatin1Char(' '));
+    m_box->setInformativeText(lines.join(QLatin1Char('\n')));
     usePlainText(*m_box);
     if (auto *label = m_box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
         label->setMinimumWidth(messageWidth);

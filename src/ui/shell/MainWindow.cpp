@@ -15,6 +15,7 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, QWidget *pa
     setWindowTitle(QStringLiteral("Kinoloom"));
     setCentralWidget(m_workspace);
     commands->populate(menuBar());
+    m_workspace->setFocus();
     resize(defaultSize);
 }
 

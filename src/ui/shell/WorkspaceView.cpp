@@ -40,10 +40,15 @@ WorkspaceView::WorkspaceView(StudioModel *model, QWidget *parent)
     , m_refresh(new CoalescedRefresh([this] { update(); }, this))
 {
     setObjectName(QStringLiteral("workspaceView"));
+    // The window starts with the focus here, not on the first header button.
+    setFocusPolicy(Qt::ClickFocus);
     setMinimumSize(minimumContentSize);
 
     m_sidebar->setMinimumWidth(sidebarMinimum);
     m_sidebar->setMaximumWidth(sidebarMaximum);
+    // A shade apart from the canvas, as a sidebar is on the desktop.
+    m_sidebar->setAutoFillBackground(true);
+    m_sidebar->setBackgroundRole(QPalette::AlternateBase);
 
     auto *contentColumn = new QWidget;
     contentColumn->setObjectName(QStringLiteral("contentColumn"));
