@@ -1,4 +1,4 @@
-#include "StudioFixture.h"
+#include "fixture/StudioFixture.h"
 #include "ui/shell/StudioCommands.h"
 
 #include <QAction>

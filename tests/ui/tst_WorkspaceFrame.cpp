@@ -1,4 +1,4 @@
-#include "StudioFixture.h"
+#include "fixture/StudioFixture.h"
 #include "model/RenderResumeState.h"
 #include "ui/shell/AttentionAlert.h"
 #include "ui/shell/ClampedLabel.h"
