@@ -4,9 +4,8 @@
 #include "ui/shell/AlertMessage.h"
 #include "ui/shell/ClampedLabel.h"
 #include "ui/shell/CoalescedRefresh.h"
-#include "ui/shell/PlainMessageBox.h"
+#include "ui/shell/MessageBoxStyle.h"
 
-#include <QLabel>
 #include <QLoggingCategory>
 #include <QMessageBox>
 #include <QPushButton>
@@ -75,9 +74,7 @@ void AttentionAlert::showMessage()
     const QStringList lines = measure.lines(messageWidth);
     qCInfo(alertLog).noquote() << "Needs attention:" << lines.join(QLatin1Char(' '));
     m_box->setInformativeText(lines.join(QLatin1Char('\n')));
-    usePlainText(*m_box);
-    if (auto *label = m_box->findChild<QLabel *>(QStringLiteral("qt_msgbox_informativelabel")))
-        label->setMinimumWidth(messageWidth);
+    styleMessageBox(*m_box, messageWidth);
 }
 
 void AttentionAlert::finished()

@@ -2,7 +2,7 @@
 
 #include "session/StudioModel.h"
 #include "ui/shell/CoalescedRefresh.h"
-#include "ui/shell/PlainMessageBox.h"
+#include "ui/shell/MessageBoxStyle.h"
 
 #include <QPushButton>
 
@@ -11,6 +11,7 @@ namespace kinoloom {
 namespace {
 
 const char *const indexProperty = "kinoloomAnswer";
+constexpr int messageWidth = 420;
 
 } // namespace
 
@@ -106,7 +107,7 @@ void ConfirmationPresenter::update()
     }
     if (m_box) {
         m_box->setInformativeText(m_confirmation.message(*m_model));
-        usePlainText(*m_box);
+        styleMessageBox(*m_box, messageWidth);
         return;
     }
     auto *box = new QMessageBox(m_window);
@@ -131,7 +132,7 @@ void ConfirmationPresenter::update()
             preferred = qobject_cast<QPushButton *>(candidate);
     }
     box->setDefaultButton(preferred);
-    usePlainText(*box);
+    styleMessageBox(*box, messageWidth);
     connect(box, &QMessageBox::finished, this, &ConfirmationPresenter::finished);
     m_box = box;
     box->open();
