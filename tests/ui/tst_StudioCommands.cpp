@@ -254,6 +254,22 @@ private slots:
         trigger("Automated Run…");
         QVERIFY(model.showAutomation());
 
+        // Clip order and roles act on the selection.
+        const QUuid first = fixture.addAsset(ClipRole::main);
+        const QUuid second = fixture.addAsset(ClipRole::main);
+        model.selectAsset(second);
+        test::StudioFixture::settle();
+        trigger("Move Clip Earlier");
+        QCOMPARE(model.project().assets.constFirst().id, second);
+        trigger("Move Clip Later");
+        QCOMPARE(model.project().assets.constFirst().id, first);
+        trigger("Use Selection as Hook");
+        QCOMPARE(model.asset()->role, ClipRole::hook);
+        trigger("Use Selection as End");
+        QCOMPARE(model.asset()->role, ClipRole::outro);
+        trigger("Import Media…");
+        QCOMPARE(fixture.home.panels->opened.constLast().prompt, QStringLiteral("Import"));
+
         fixture.setBusy(true);
         test::StudioFixture::settle();
         trigger("Cancel Current Job");

@@ -76,6 +76,7 @@ StudioCommands::StudioCommands(StudioModel *model, QObject *parent)
     call(item, [](StudioModel &session) { session.chooseProject(false); });
     item = add(QStringLiteral("Import Media…"), QKeySequence(Qt::CTRL | Qt::Key_I));
     rule(item, Rule::idleWithProject);
+    call(item, [](StudioModel &session) { session.pickFiles(); });
     item = add(QStringLiteral("Save Project"), QKeySequence(Qt::CTRL | Qt::Key_S));
     rule(item, Rule::project);
     call(item, [](StudioModel &session) { session.save(); });
@@ -107,11 +108,14 @@ StudioCommands::StudioCommands(StudioModel *model, QObject *parent)
     call(item, [](StudioModel &session) { session.cancel(); });
     item = add(QStringLiteral("Move Clip Earlier"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Left));
     rule(item, Rule::idle);
+    call(item, [](StudioModel &session) { session.moveSelection(-1); });
     item = add(QStringLiteral("Move Clip Later"), QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_Right));
     rule(item, Rule::idle);
+    call(item, [](StudioModel &session) { session.moveSelection(1); });
     for (const ClipRole role : allClipRoles()) {
         item = add(QStringLiteral("Use Selection as ") + displayName(role));
         rule(item, Rule::idleWithSelection);
+        call(item, [role](StudioModel &session) { session.setRole(role); });
     }
 
     // View

@@ -62,7 +62,7 @@ WorkspaceHeader::WorkspaceHeader(StudioModel *model, QWidget *parent)
 
     const int icon = StudioStyle::toolbarIconSize;
     row->addWidget(addButton(QStringLiteral("Import"), QStringLiteral("tray.and.arrow.down"), icon, false,
-                             [](StudioModel &session) { Q_UNUSED(session) }));
+                             [](StudioModel &session) { session.pickFiles(); }));
     row->addWidget(addButton(QStringLiteral("Save Project"), QStringLiteral("square.and.arrow.down"), icon, false,
                              [](StudioModel &session) { session.save(); }));
     // The stage's next step: one of these is shown (two on Export, side by side).
