@@ -11,7 +11,7 @@
 
 namespace kinoloom::json {
 
-QJsonObject readObjectFile(const QString &path)
+QJsonDocument readDocumentFile(const QString &path)
 {
     const QByteArray bytes = readFileBytes(path);
     if (bytes.trimmed().isEmpty())
@@ -23,6 +23,12 @@ QJsonObject readObjectFile(const QString &path)
         throw StudioError(QStringLiteral("“%1” is not valid JSON: %2 at byte %3.")
                               .arg(QFileInfo(path).fileName(), parseError.errorString())
                               .arg(parseError.offset));
+    return document;
+}
+
+QJsonObject readObjectFile(const QString &path)
+{
+    const QJsonDocument document = readDocumentFile(path);
     if (!document.isObject())
         throw StudioError(QStringLiteral("“%1” does not hold a JSON object.").arg(QFileInfo(path).fileName()));
     return document.object();

@@ -3,13 +3,17 @@
 #include "model/JsonError.h"
 
 #include <QFileInfo>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
 
 namespace kinoloom::json {
 
-// Reads a whole file as one JSON object. A missing, unreadable, empty or malformed file
-// fails with a StudioError whose sentence names the file. Nothing is written.
+// Reads a whole file as one JSON document of any shape. A missing, unreadable, empty or
+// malformed file fails with a StudioError whose sentence names the file. Nothing is written.
+QJsonDocument readDocumentFile(const QString &path);
+
+// The same for a file that must hold one JSON object; any other document fails likewise.
 QJsonObject readObjectFile(const QString &path);
 
 // Writes pretty-printed, sorted JSON through a temporary file and a rename, so the previous

@@ -33,6 +33,7 @@
 #include "model/ToolPaths.h"
 #include "model/WorkflowLibrary.h"
 #include "model/Workspace.h"
+#include "services/GoogleCredential.h"
 #include "session/Job.h"
 #include "session/StudioEnvironment.h"
 
@@ -60,6 +61,7 @@ class LoopbackLogin;
 class PreviewPlayer;
 class ProcessFailure;
 class ProcessRunner;
+class YouTubeService;
 
 class StudioModel : public QObject
 {
@@ -313,6 +315,34 @@ public:
     void process(bool preview, bool prepareOnly, bool skipSpaceCheck, bool resumeFromRender);
     void clearCache();
 
+    // --- Publishing (StudioModelPublishing.cpp) ----------------------------------------------
+
+    // Asks for the Google OAuth desktop client file and stores its client in the keyring in place
+    // of what was there, so that an account connected before is forgotten.
+    void importOAuthClient();
+    // Job: signs in through the browser with the stored client, then stores the connected account.
+    void connectAccount();
+    // Removes the client and its account from the keyring; a removal that fails changes nothing
+    // but `error`. (Hides QObject::disconnect: write QObject::disconnect(...) for connections.)
+    void disconnect();
+    // The stored client and account; throws when none is stored or the keyring refuses.
+    GoogleCredential loadCredential();
+    // Job: checks the selected film or Short, its metadata and the channel, then shows the review.
+    // A preview is never uploaded: it is passed over without a word.
+    void reviewUpload();
+    void dismissUploadReview();
+    // Job: uploads the reviewed export through a resumable session, resuming the one its record
+    // holds; each change of the record is in the project file before the upload goes on.
+    void confirmUpload();
+    // Job: sets the thumbnail of the selected uploaded export (true), or checks its processing.
+    void updatePublishedVideo(bool thumbnail);
+    // Job: drafts a description and tags from the title for review; the project is not changed.
+    void generateMetadata();
+    // Writes `record` over the project's export of the same id and saves the project file (not
+    // `saveStatus`); throws "Could not save upload history." when no project is open or the
+    // export is gone.
+    void persistUpload(const ExportRecord &record);
+
 Q_SIGNALS:
     // Before every assignment to a published property.
     void willChange();
@@ -432,6 +462,14 @@ private:
     QCoro::Task<> relinkJob(Job job, QString path, QString root, QUuid id, ClipRole role);
     // Sets the stage of a job whose body is running here, on the main thread, at once.
     void showStage(const Job &job, const QString &text);
+
+    // Publishing: the services on the job's transport, and the jobs' bodies.
+    YouTubeService youtube(const Job &job) const;
+    QCoro::Task<> connectJob(Job job);
+    QCoro::Task<> reviewJob(Job job, ExportRecord record, PublishSettings settings);
+    QCoro::Task<> uploadJob(Job job, ExportRecord record, PublishSettings settings, QString token, QString channelID);
+    QCoro::Task<> publishedVideoJob(Job job, ExportRecord record, QString thumbnailPath, bool thumbnail);
+    QCoro::Task<> metadataDraftJob(Job job, QString title);
 
     // --- Published state, in declaration order -----------------------------------------------
 

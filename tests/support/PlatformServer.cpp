@@ -143,9 +143,9 @@ void PlatformServer::dropNext(const QString &pathPrefix)
     m_drops.append(pathPrefix);
 }
 
-void PlatformServer::delayNext(const QString &pathPrefix, int milliseconds)
+void PlatformServer::delayNext(const QString &pathPrefix, int milliseconds, int spared)
 {
-    m_delays.append({pathPrefix, milliseconds});
+    m_delays.append(Delay{pathPrefix, milliseconds, spared});
 }
 
 void PlatformServer::cutChunksAfter(qint64 bytes, int spared)
@@ -352,10 +352,13 @@ void PlatformServer::respond(QTcpSocket *socket, const QString &path, const Cann
 
     int delay = 0;
     for (qsizetype i = 0; i < m_delays.size(); ++i) {
-        if (path.startsWith(m_delays.at(i).first)) {
-            delay = m_delays.takeAt(i).second;
-            break;
-        }
+        if (!path.startsWith(m_delays.at(i).pathPrefix))
+            continue;
+        if (m_delays.at(i).spared > 0)
+            --m_delays[i].spared;
+        else
+            delay = m_delays.takeAt(i).milliseconds;
+        break;
     }
     const QPointer<QTcpSocket> target(socket);
     const auto send = [target, text] {

@@ -65,8 +65,9 @@ public:
     void failNext(const QString &pathPrefix, const CannedReply &reply);
     // The next request whose path starts with `pathPrefix` is read whole, then its connection closed.
     void dropNext(const QString &pathPrefix);
-    // The next reply to a path starting with `pathPrefix` is held back for `milliseconds`.
-    void delayNext(const QString &pathPrefix, int milliseconds);
+    // After `spared` more replies to a path starting with `pathPrefix`, the next one is held
+    // back for `milliseconds`.
+    void delayNext(const QString &pathPrefix, int milliseconds, int spared = 0);
     // After `spared` more chunks, every upload chunk is cut off after `bytes` of its body (those
     // are stored) and its connection dropped, until cleared with -1.
     void cutChunksAfter(qint64 bytes, int spared = 0);
@@ -108,7 +109,13 @@ private:
     QMap<std::pair<QByteArray, QString>, CannedReply> m_replies;
     QList<std::pair<QString, CannedReply>> m_failures;
     QList<QString> m_drops;
-    QList<std::pair<QString, int>> m_delays;
+    struct Delay
+    {
+        QString pathPrefix;
+        int milliseconds = 0;
+        int spared = 0;
+    };
+    QList<Delay> m_delays;
     QList<RecordedRequest> m_requests;
     QList<Session> m_sessions;
     qint64 m_cutAfter = -1;

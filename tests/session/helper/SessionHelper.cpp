@@ -4,6 +4,9 @@
 //                                               then keeps it until its standard input closes
 //   session_helper try <home> <own> <other>     activates its own folder, then tries the other one;
 //                                               says "opened" or "refused: <message>", then "root: <open folder>"
+//   session_helper upload <home> <folder> <api>  opens the folder, reviews and confirms the upload of its
+//                                               selected export to the services at <api>, says "uploading",
+//                                               then goes on until killed ("failed: <message>" if refused)
 
 #include "fixture/StudioHome.h"
 #include "model/ProjectStore.h"
@@ -11,6 +14,7 @@
 #include "session/StudioModel.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 
 #include <cstdio>
 #include <iostream>
@@ -37,6 +41,34 @@ QString tryToOpen(StudioModel &session, const QString &folder)
     }
 }
 
+void waitForJob(StudioModel &session)
+{
+    QEventLoop loop;
+    QObject::connect(&session, &StudioModel::jobChanged, &loop, [&session, &loop] {
+        if (!session.busy())
+            loop.quit();
+    });
+    if (session.busy())
+        loop.exec();
+}
+
+int upload(StudioModel &session, const QString &folder)
+{
+    if (tryToOpen(session, folder) != QLatin1String("opened"))
+        return 3;
+    session.reviewUpload();
+    waitForJob(session);
+    if (!session.showUploadReview()) {
+        say(QStringLiteral("failed: ") + session.error().value_or(session.job().stage));
+        return 3;
+    }
+    session.confirmUpload();
+    say(QStringLiteral("uploading"));
+    waitForJob(session);
+    say(QStringLiteral("ended: ") + session.job().stage);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -45,8 +77,12 @@ int main(int argc, char *argv[])
     const QStringList arguments = application.arguments().mid(1);
     if (arguments.size() < 3)
         return 2;
-    const test::StudioHome home(arguments.at(1));
+    test::StudioHome home(arguments.at(1));
+    if (arguments.at(0) == QLatin1String("upload") && arguments.size() == 4)
+        home.useServices(QUrl(arguments.at(3)));
     StudioModel session(home.environment());
+    if (arguments.at(0) == QLatin1String("upload") && arguments.size() == 4)
+        return upload(session, arguments.at(2));
     if (arguments.at(0) == QLatin1String("hold")) {
         const QString outcome = tryToOpen(session, arguments.at(2));
         say(outcome == QLatin1String("opened") ? QStringLiteral("held") : outcome);
