@@ -3,9 +3,9 @@
 // the same film, an unchanged re-render against the cold one, and how many segments a change of
 // one clip's grade renders again.
 
-#include "engine/FFmpegText.h"
-#include "engine/ProcessRunner.h"
+#include "engine/media/FFmpegText.h"
 #include "engine/pipeline/Pipeline.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/StudioProject.h"
 #include "support/MediaFixtures.h"
 

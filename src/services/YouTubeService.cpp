@@ -1,7 +1,7 @@
 #include "services/YouTubeService.h"
 
-#include "engine/Fingerprint.h"
 #include "model/FileError.h"
+#include "model/Fingerprint.h"
 #include "model/StudioError.h"
 #include "services/LiveHTTP.h"
 #include "services/ServiceJson.h"

@@ -1,6 +1,6 @@
 #include "session/FailureDescription.h"
 
-#include "engine/ProcessFailure.h"
+#include "engine/process/ProcessFailure.h"
 #include "model/StudioError.h"
 
 namespace kinoloom {

@@ -1,6 +1,6 @@
 #include "session/Job.h"
 
-#include "engine/ProcessRunner.h"
+#include "engine/process/ProcessRunner.h"
 #include "session/StudioModel.h"
 
 #include <QCoreApplication>

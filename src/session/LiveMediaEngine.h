@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/MediaService.h"
+#include "engine/media/MediaService.h"
 #include "session/MediaEngine.h"
 
 namespace kinoloom {

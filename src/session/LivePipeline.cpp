@@ -1,6 +1,6 @@
 #include "session/LivePipeline.h"
 
-#include "engine/DiskSpaceCheck.h"
+#include "engine/disk/DiskSpaceCheck.h"
 #include "engine/pipeline/Pipeline.h"
 
 namespace kinoloom {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ProbeResult.h"
+#include "engine/media/ProbeResult.h"
 #include "model/MediaAsset.h"
 #include "model/ToolPaths.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/DiskSpaceCheck.h"
+#include "engine/disk/DiskSpaceCheck.h"
 #include "model/ExportRecord.h"
 #include "model/StudioProject.h"
 #include "model/ToolPaths.h"

@@ -1,6 +1,6 @@
 #include "session/StudioEnvironment.h"
 
-#include "engine/ProcessRunner.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/WorkflowStore.h"
 #include "services/LiveHTTP.h"
 #include "session/LiveFilePanels.h"

@@ -1,8 +1,8 @@
 #include "session/StudioModel.h"
 
-#include "engine/DiskSpaceCheck.h"
-#include "engine/ProcessFailure.h"
-#include "engine/ProcessRunner.h"
+#include "engine/disk/DiskSpaceCheck.h"
+#include "engine/process/ProcessFailure.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/CancellationError.h"
 #include "services/HTTPTransport.h"
 #include "session/FailureDescription.h"

@@ -1,6 +1,6 @@
-#include "engine/ProcessFailure.h"
-#include "engine/ProcessRunner.h"
 #include "engine/pipeline/Pipeline.h"
+#include "engine/process/ProcessFailure.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/CancellationError.h"
 #include "model/StudioError.h"
 #include "model/StudioProject.h"

@@ -1,4 +1,4 @@
-#include "engine/FFmpegText.h"
+#include "engine/media/FFmpegText.h"
 #include "model/StudioError.h"
 
 #include <QtTest>

@@ -1,5 +1,5 @@
-#include "engine/FrameAnalysisData.h"
-#include "engine/FrameAnalysisMath.h"
+#include "engine/media/FrameAnalysisData.h"
+#include "engine/media/FrameAnalysisMath.h"
 
 #include <QColorSpace>
 #include <QImage>

@@ -1,5 +1,5 @@
-#include "engine/DiskSpaceCheck.h"
-#include "engine/Volumes.h"
+#include "engine/disk/DiskSpaceCheck.h"
+#include "engine/disk/Volumes.h"
 #include "engine/pipeline/Pipeline.h"
 #include "model/StudioProject.h"
 

@@ -1,6 +1,6 @@
-#include "engine/ProcessFailure.h"
-#include "engine/ProcessRunner.h"
 #include "engine/pipeline/Pipeline.h"
+#include "engine/process/ProcessFailure.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/FileError.h"
 #include "support/FakeFFmpegOnPath.h"
 #include "support/MediaFixtures.h"

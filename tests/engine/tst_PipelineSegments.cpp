@@ -1,6 +1,6 @@
-#include "engine/ProcessFailure.h"
-#include "engine/ProcessRunner.h"
 #include "engine/pipeline/Pipeline.h"
+#include "engine/process/ProcessFailure.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/MediaAsset.h"
 #include "model/ProcessingSettings.h"
 #include "model/StudioError.h"

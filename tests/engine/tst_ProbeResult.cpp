@@ -1,4 +1,4 @@
-#include "engine/ProbeResult.h"
+#include "engine/media/ProbeResult.h"
 #include "model/StudioError.h"
 
 #include <QSize>

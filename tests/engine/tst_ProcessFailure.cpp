@@ -1,4 +1,4 @@
-#include "engine/ProcessFailure.h"
+#include "engine/process/ProcessFailure.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
-#include "engine/MediaService.h"
-#include "engine/ProcessRunner.h"
+#include "engine/media/MediaService.h"
 #include "engine/pipeline/Pipeline.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/StudioError.h"
 #include "model/StudioProject.h"
 #include "support/Explained.h"

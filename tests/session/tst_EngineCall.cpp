@@ -1,4 +1,4 @@
-#include "engine/ProcessFailure.h"
+#include "engine/process/ProcessFailure.h"
 #include "model/CancellationError.h"
 #include "model/FileError.h"
 #include "model/StudioError.h"

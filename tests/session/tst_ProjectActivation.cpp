@@ -1,4 +1,4 @@
-#include "engine/ProcessRunner.h"
+#include "engine/process/ProcessRunner.h"
 #include "fixture/StudioHome.h"
 #include "model/ProjectStore.h"
 #include "model/RecentProjects.h"

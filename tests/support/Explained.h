@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ProcessFailure.h"
+#include "engine/process/ProcessFailure.h"
 #include "model/StudioError.h"
 
 #include <QDebug>

@@ -1,11 +1,11 @@
 #include "engine/pipeline/Pipeline.h"
 
-#include "engine/FFmpegText.h"
-#include "engine/ProcessRunner.h"
+#include "engine/media/FFmpegText.h"
 #include "engine/pipeline/AssemblyGraph.h"
 #include "engine/pipeline/AssemblyTimeline.h"
 #include "engine/pipeline/HardwareEncoder.h"
 #include "engine/pipeline/RenderJobLock.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/FileError.h"
 #include "model/Json.h"
 #include "model/StudioError.h"

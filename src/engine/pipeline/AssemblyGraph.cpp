@@ -1,6 +1,6 @@
 #include "engine/pipeline/AssemblyGraph.h"
 
-#include "engine/FFmpegText.h"
+#include "engine/media/FFmpegText.h"
 
 namespace kinoloom {
 

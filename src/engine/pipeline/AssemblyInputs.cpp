@@ -1,7 +1,7 @@
 #include "engine/pipeline/Pipeline.h"
 
-#include "engine/ProcessFailure.h"
-#include "engine/ProcessRunner.h"
+#include "engine/process/ProcessFailure.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/FileError.h"
 #include "model/StudioError.h"
 

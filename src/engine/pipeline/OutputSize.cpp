@@ -1,6 +1,6 @@
 #include "engine/pipeline/Pipeline.h"
 
-#include "engine/Volumes.h"
+#include "engine/disk/Volumes.h"
 #include "engine/pipeline/FrameSnap.h"
 #include "model/StudioProject.h"
 

@@ -7,7 +7,7 @@
 // All members block until done and throw ProcessFailure, CancellationError, StudioError or
 // FileError. The callbacks may be called from any thread.
 
-#include "engine/DiskSpaceCheck.h"
+#include "engine/disk/DiskSpaceCheck.h"
 #include "engine/pipeline/MainVideoCodec.h"
 #include "model/ExportRecord.h"
 #include "model/ExportResolution.h"

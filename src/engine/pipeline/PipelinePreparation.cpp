@@ -1,9 +1,9 @@
 #include "engine/pipeline/Pipeline.h"
 
-#include "engine/Fingerprint.h"
-#include "engine/ProcessRunner.h"
 #include "engine/pipeline/PreparationArguments.h"
+#include "engine/process/ProcessRunner.h"
 #include "model/FileError.h"
+#include "model/Fingerprint.h"
 #include "model/StudioError.h"
 #include "model/StudioProject.h"
 

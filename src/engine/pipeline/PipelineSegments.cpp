@@ -1,7 +1,7 @@
 #include "engine/pipeline/Pipeline.h"
 
-#include "engine/MediaService.h"
-#include "engine/RenderSegmentIdentity.h"
+#include "engine/media/MediaService.h"
+#include "engine/pipeline/RenderSegmentIdentity.h"
 #include "engine/pipeline/SegmentArguments.h"
 #include "model/MediaAsset.h"
 #include "model/ProcessingSettings.h"

@@ -1,6 +1,6 @@
 #include "engine/pipeline/SegmentArguments.h"
 
-#include "engine/FFmpegText.h"
+#include "engine/media/FFmpegText.h"
 #include "engine/pipeline/Pipeline.h"
 
 #include <QFileInfo>

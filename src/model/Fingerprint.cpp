@@ -1,6 +1,6 @@
-#include "engine/Fingerprint.h"
+#include "model/Fingerprint.h"
 
-#include "engine/CanonicalJson.h"
+#include "model/CanonicalJson.h"
 #include "model/FileBytes.h"
 #include "model/FileError.h"
 #include "model/StudioProject.h"

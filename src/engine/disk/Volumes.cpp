@@ -1,4 +1,4 @@
-#include "engine/Volumes.h"
+#include "engine/disk/Volumes.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
-#include "engine/DiskSpaceCheck.h"
+#include "engine/disk/DiskSpaceCheck.h"
 
-#include "engine/Volumes.h"
+#include "engine/disk/Volumes.h"
 
 #include <QDir>
 #include <QLocale>

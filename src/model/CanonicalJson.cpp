@@ -1,4 +1,4 @@
-#include "engine/CanonicalJson.h"
+#include "model/CanonicalJson.h"
 
 #include "model/JsonError.h"
 

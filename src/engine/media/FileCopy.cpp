@@ -1,4 +1,4 @@
-#include "engine/FileCopy.h"
+#include "engine/media/FileCopy.h"
 
 #include "model/FileError.h"
 

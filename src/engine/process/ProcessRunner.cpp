@@ -1,7 +1,7 @@
-#include "engine/ProcessRunner.h"
+#include "engine/process/ProcessRunner.h"
 
-#include "engine/ChildProcess.h"
-#include "engine/ProcessFailure.h"
+#include "engine/process/ChildProcess.h"
+#include "engine/process/ProcessFailure.h"
 #include "model/CancellationError.h"
 #include "model/FileError.h"
 #include "model/PathText.h"

@@ -1,6 +1,6 @@
-#include "engine/Automation.h"
+#include "engine/automation/Automation.h"
 
-#include "engine/MediaFileTypes.h"
+#include "engine/media/MediaFileTypes.h"
 #include "model/FileError.h"
 #include "model/StudioError.h"
 

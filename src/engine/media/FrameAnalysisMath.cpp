@@ -1,4 +1,4 @@
-#include "engine/FrameAnalysisMath.h"
+#include "engine/media/FrameAnalysisMath.h"
 
 #include <algorithm>
 #include <cmath>

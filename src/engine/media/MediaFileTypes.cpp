@@ -1,4 +1,4 @@
-#include "engine/MediaFileTypes.h"
+#include "engine/media/MediaFileTypes.h"
 
 #include "model/PathText.h"
 

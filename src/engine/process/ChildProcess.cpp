@@ -1,4 +1,4 @@
-#include "engine/ChildProcess.h"
+#include "engine/process/ChildProcess.h"
 
 #include "model/FileError.h"
 

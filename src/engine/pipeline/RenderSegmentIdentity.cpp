@@ -1,8 +1,8 @@
-#include "engine/RenderSegmentIdentity.h"
+#include "engine/pipeline/RenderSegmentIdentity.h"
 
-#include "engine/CanonicalJson.h"
-#include "engine/Fingerprint.h"
 #include "engine/pipeline/SegmentArguments.h"
+#include "model/CanonicalJson.h"
+#include "model/Fingerprint.h"
 #include "model/Json.h"
 #include "model/MediaAsset.h"
 #include "model/ProcessingSettings.h"
