@@ -107,7 +107,7 @@ QStringList jobFolders(const QString &base)
 
 } // namespace
 
-class AssemblyTest : public QObject
+class tst_Assembly : public QObject
 {
     Q_OBJECT
 
@@ -129,7 +129,7 @@ private:
     QString m_clip, m_silent, m_still, m_music, m_lut;
 };
 
-void AssemblyTest::initTestCase()
+void tst_Assembly::initTestCase()
 {
     const test::MediaFixtures fixtures(m_media.path());
     m_clip = fixtures.clip();
@@ -140,7 +140,7 @@ void AssemblyTest::initTestCase()
     QVERIFY(!m_clip.isEmpty() && !m_silent.isEmpty() && !m_still.isEmpty() && !m_music.isEmpty() && !m_lut.isEmpty());
 }
 
-StudioProject AssemblyTest::shortFilm() const
+StudioProject tst_Assembly::shortFilm() const
 {
     StudioProject project;
     project.assets = {asset(m_clip, ClipRole::main, 0.5)};
@@ -149,7 +149,7 @@ StudioProject AssemblyTest::shortFilm() const
     return project;
 }
 
-void AssemblyTest::filmWithHooksMusicAndTitles()
+void tst_Assembly::filmWithHooksMusicAndTitles()
 {
     QTemporaryDir root;
     StudioProject project;
@@ -208,7 +208,7 @@ void AssemblyTest::filmWithHooksMusicAndTitles()
     QVERIFY(QFileInfo::exists(second.path));
 }
 
-void AssemblyTest::everyCodec_data()
+void tst_Assembly::everyCodec_data()
 {
     QTest::addColumn<ExportCodec>("codec");
     QTest::addColumn<QString>("video");
@@ -231,7 +231,7 @@ void AssemblyTest::everyCodec_data()
                           << "mkv";
 }
 
-void AssemblyTest::everyCodec()
+void tst_Assembly::everyCodec()
 {
     QFETCH(ExportCodec, codec);
     QFETCH(QString, video);
@@ -260,7 +260,7 @@ void AssemblyTest::everyCodec()
     QVERIFY(jobFolders(root.path()).isEmpty());
 }
 
-void AssemblyTest::previewAndShort()
+void tst_Assembly::previewAndShort()
 {
     QTemporaryDir root;
     StudioProject project;
@@ -300,7 +300,7 @@ void AssemblyTest::previewAndShort()
     QVERIFY(jobFolders(root.path()).isEmpty());
 }
 
-void AssemblyTest::finalOutputPathIsWrittenOnlyWhenComplete()
+void tst_Assembly::finalOutputPathIsWrittenOnlyWhenComplete()
 {
     QTemporaryDir root;
     QTemporaryDir outside;
@@ -352,7 +352,7 @@ void AssemblyTest::finalOutputPathIsWrittenOnlyWhenComplete()
 // The movie is encoded inside the job folder; a final output that shares a working file's name
 // must neither overwrite the segment being read nor be left where a resumed render takes it
 // for that segment.
-void AssemblyTest::finalOutputNamedLikeAWorkingFile()
+void tst_Assembly::finalOutputNamedLikeAWorkingFile()
 {
     QTemporaryDir root;
     QTemporaryDir outside;
@@ -368,7 +368,7 @@ void AssemblyTest::finalOutputNamedLikeAWorkingFile()
     QVERIFY(qAbs(film.duration - 0.5) < 0.1);
 }
 
-void AssemblyTest::refusals()
+void tst_Assembly::refusals()
 {
     QTemporaryDir root;
     Reports reports;
@@ -402,7 +402,7 @@ void AssemblyTest::refusals()
                              pipeline.render(shortFilm(), root.path(), false, false, QSize(320, 180)));
 }
 
-void AssemblyTest::usableMovieCheck()
+void tst_Assembly::usableMovieCheck()
 {
     QTemporaryDir dir;
     const Pipeline pipeline{ToolPaths(), std::make_shared<ProcessRunner>()};
@@ -428,5 +428,5 @@ void AssemblyTest::usableMovieCheck()
     pipeline.requireUsableMovie(m_silent);
 }
 
-QTEST_MAIN(AssemblyTest)
+QTEST_MAIN(tst_Assembly)
 #include "tst_Assembly.moc"

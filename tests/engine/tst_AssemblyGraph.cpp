@@ -39,7 +39,7 @@ AssemblyGraph graphOf(const AssemblyTimeline &timeline, int width, int height)
 
 } // namespace
 
-class AssemblyGraphTest : public QObject
+class tst_AssemblyGraph : public QObject
 {
     Q_OBJECT
 
@@ -55,7 +55,7 @@ private slots:
     void concatList();
 };
 
-void AssemblyGraphTest::workedExample()
+void tst_AssemblyGraph::workedExample()
 {
     // A film without hooks, opening with an intro, no music, 20 s, 1920 × 1080, sound at 100 %.
     const AssemblyTimeline timeline = AssemblyTimeline::make({5.0, 10.0, 5.0}, {}, 30, false);
@@ -77,7 +77,7 @@ void AssemblyGraphTest::workedExample()
                             "aformat=sample_rates=48000:channel_layouts=stereo[a]"));
 }
 
-void AssemblyGraphTest::hookOpeningAndShort()
+void tst_AssemblyGraph::hookOpeningAndShort()
 {
     const AssemblyTimeline timeline = AssemblyTimeline::make({60.0}, {1.5, 3.5}, 30, false);
     AssemblyGraph graph = graphOf(timeline, 1280, 720);
@@ -113,7 +113,7 @@ void AssemblyGraphTest::hookOpeningAndShort()
     QVERIFY(shortText.contains(QStringLiteral("volume=0.0,apad[source]")));
 }
 
-void AssemblyGraphTest::timeline_data()
+void tst_AssemblyGraph::timeline_data()
 {
     QTest::addColumn<QList<double>>("clips");
     QTest::addColumn<QList<double>>("hooks");
@@ -142,7 +142,7 @@ void AssemblyGraphTest::timeline_data()
         << QList<double>{2.0} << QList<double>{} << 30 << true << 0.0 << 0.0 << 2.0 << 0.0 << 0.025 << 0.025;
 }
 
-void AssemblyGraphTest::timeline()
+void tst_AssemblyGraph::timeline()
 {
     QFETCH(QList<double>, clips);
     QFETCH(QList<double>, hooks);
@@ -157,7 +157,7 @@ void AssemblyGraphTest::timeline()
     QTEST(timeline.fadeOutStart, "fadeOutStart");
 }
 
-void AssemblyGraphTest::shortHookLength_data()
+void tst_AssemblyGraph::shortHookLength_data()
 {
     QTest::addColumn<QList<MediaAsset>>("hooks");
     QTest::addColumn<bool>("cap");
@@ -170,7 +170,7 @@ void AssemblyGraphTest::shortHookLength_data()
     QTest::newRow("no hooks") << QList<MediaAsset>{} << false << 59.0;
 }
 
-void AssemblyGraphTest::shortHookLength()
+void tst_AssemblyGraph::shortHookLength()
 {
     QFETCH(QList<MediaAsset>, hooks);
     QFETCH(bool, cap);
@@ -180,7 +180,7 @@ void AssemblyGraphTest::shortHookLength()
     QCOMPARE(AssemblyTimeline::shortHookLength(hooks, settings), expected);
 }
 
-void AssemblyGraphTest::clipLengths()
+void tst_AssemblyGraph::clipLengths()
 {
     ProcessingSettings settings;
     settings.stillDuration = 7;
@@ -200,7 +200,7 @@ void AssemblyGraphTest::clipLengths()
     QCOMPARE(AssemblyTimeline::openingHookLengths({still(), video(2)}, 30), (QList<double>{1.5, 2.0}));
 }
 
-void AssemblyGraphTest::unusableLengthsNameTheClip()
+void tst_AssemblyGraph::unusableLengthsNameTheClip()
 {
     ProcessingSettings settings;
     using Output = AssemblyTimeline::Output;
@@ -220,7 +220,7 @@ void AssemblyGraphTest::unusableLengthsNameTheClip()
     }
 }
 
-void AssemblyGraphTest::concatList()
+void tst_AssemblyGraph::concatList()
 {
     QTemporaryDir dir;
     const QString stale = dir.filePath(QStringLiteral("base.txt"));
@@ -242,5 +242,5 @@ void AssemblyGraphTest::concatList()
         StudioError, Pipeline::concatList({}, dir.filePath(QStringLiteral("missing")), QStringLiteral("hooks")));
 }
 
-QTEST_GUILESS_MAIN(AssemblyGraphTest)
+QTEST_GUILESS_MAIN(tst_AssemblyGraph)
 #include "tst_AssemblyGraph.moc"

@@ -17,7 +17,7 @@ QStringList strings(const char *text)
 
 } // namespace
 
-class EncoderArgumentsTest : public QObject
+class tst_EncoderArguments : public QObject
 {
     Q_OBJECT
 
@@ -31,7 +31,7 @@ private slots:
     void thumbnailTimes();
 };
 
-void EncoderArgumentsTest::videoCodec_data()
+void tst_EncoderArguments::videoCodec_data()
 {
     QTest::addColumn<bool>("software");
     QTest::addColumn<bool>("hevc");
@@ -55,7 +55,7 @@ void EncoderArgumentsTest::videoCodec_data()
                                                                    "-pix_fmt yuv420p -tag:v hvc1 -movflags +faststart");
 }
 
-void EncoderArgumentsTest::videoCodec()
+void tst_EncoderArguments::videoCodec()
 {
     QFETCH(bool, software);
     QFETCH(bool, hevc);
@@ -65,7 +65,7 @@ void EncoderArgumentsTest::videoCodec()
     QCOMPARE(Pipeline::videoCodec(settings, hevc, QStringLiteral("100M")), expected);
 }
 
-void EncoderArgumentsTest::mainVideoCodec_data()
+void tst_EncoderArguments::mainVideoCodec_data()
 {
     QTest::addColumn<ExportCodec>("codec");
     QTest::addColumn<int>("fps");
@@ -96,7 +96,7 @@ void EncoderArgumentsTest::mainVideoCodec_data()
                           << true;
 }
 
-void EncoderArgumentsTest::mainVideoCodec()
+void tst_EncoderArguments::mainVideoCodec()
 {
     QFETCH(ExportCodec, codec);
     QFETCH(int, fps);
@@ -113,7 +113,7 @@ void EncoderArgumentsTest::mainVideoCodec()
     QCOMPARE(result.lossless, lossless);
 }
 
-void EncoderArgumentsTest::hardwareFallsBackWhenTestEncodeFails()
+void tst_EncoderArguments::hardwareFallsBackWhenTestEncodeFails()
 {
     // A "device" that is no VA-API device: the one-frame encode fails and so the encoder is not used.
     QTemporaryDir dir;
@@ -130,7 +130,7 @@ void EncoderArgumentsTest::hardwareFallsBackWhenTestEncodeFails()
         QVERIFY(!hardwareEncoder::available(QStringLiteral("h264_vaapi")));
 }
 
-void EncoderArgumentsTest::thumbnailTimes_data()
+void tst_EncoderArguments::thumbnailTimes_data()
 {
     QTest::addColumn<double>("total");
     QTest::addColumn<double>("offset");
@@ -150,7 +150,7 @@ void EncoderArgumentsTest::thumbnailTimes_data()
         << 0.5 << 0.0 << false << QList<double>{0.05, 0.1, 0.15, 0.2, 0.25, 0.3, 0.35, 0.4};
 }
 
-void EncoderArgumentsTest::thumbnailTimes()
+void tst_EncoderArguments::thumbnailTimes()
 {
     QFETCH(double, total);
     QFETCH(double, offset);
@@ -165,5 +165,5 @@ void EncoderArgumentsTest::thumbnailTimes()
     }
 }
 
-QTEST_GUILESS_MAIN(EncoderArgumentsTest)
+QTEST_GUILESS_MAIN(tst_EncoderArguments)
 #include "tst_EncoderArguments.moc"

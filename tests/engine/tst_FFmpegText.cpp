@@ -7,7 +7,7 @@
 
 using namespace kinoloom;
 
-class TestFFmpegText : public QObject
+class tst_FFmpegText : public QObject
 {
     Q_OBJECT
 
@@ -84,5 +84,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFFmpegText)
+QTEST_GUILESS_MAIN(tst_FFmpegText)
 #include "tst_FFmpegText.moc"

@@ -37,7 +37,7 @@ qint64 shortBytes(int fps, double length)
 
 } // namespace
 
-class OutputSizeTest : public QObject
+class tst_OutputSize : public QObject
 {
     Q_OBJECT
 
@@ -63,7 +63,7 @@ private slots:
     void diskSpaceCheckNeedsClips();
 };
 
-void OutputSizeTest::exportSize_data()
+void tst_OutputSize::exportSize_data()
 {
     QTest::addColumn<ExportResolution>("resolution");
     QTest::addColumn<QList<MediaAsset>>("assets");
@@ -88,7 +88,7 @@ void OutputSizeTest::exportSize_data()
         << ExportResolution::source << QList<MediaAsset>{clip(1920, 1080, true)} << true << QSize(1744, 980);
 }
 
-void OutputSizeTest::exportSize()
+void tst_OutputSize::exportSize()
 {
     QFETCH(ExportResolution, resolution);
     QFETCH(QList<MediaAsset>, assets);
@@ -99,7 +99,7 @@ void OutputSizeTest::exportSize()
     QCOMPARE(Pipeline::exportSize(resolution, assets, settings), expected);
 }
 
-void OutputSizeTest::workingSize_data()
+void tst_OutputSize::workingSize_data()
 {
     QTest::addColumn<QList<MediaAsset>>("assets");
     QTest::addColumn<bool>("stillZoom");
@@ -128,7 +128,7 @@ void OutputSizeTest::workingSize_data()
         << QList<MediaAsset>{clip(1920, 1080)} << true << QSize(1080, 1920) << QSize(606, 1080);
 }
 
-void OutputSizeTest::workingSize()
+void tst_OutputSize::workingSize()
 {
     QFETCH(QList<MediaAsset>, assets);
     QFETCH(bool, stillZoom);
@@ -139,7 +139,7 @@ void OutputSizeTest::workingSize()
     QCOMPARE(Pipeline::workingSize(assets, settings, target.width(), target.height()), expected);
 }
 
-void OutputSizeTest::clipDuration_data()
+void tst_OutputSize::clipDuration_data()
 {
     QTest::addColumn<MediaAsset>("asset");
     QTest::addColumn<bool>("cap");
@@ -155,7 +155,7 @@ void OutputSizeTest::clipDuration_data()
     QTest::newRow("capped video") << selected << true << 5.0;
 }
 
-void OutputSizeTest::clipDuration()
+void tst_OutputSize::clipDuration()
 {
     QFETCH(MediaAsset, asset);
     QFETCH(bool, cap);
@@ -166,7 +166,7 @@ void OutputSizeTest::clipDuration()
     QCOMPARE(Pipeline::clipDuration(asset, settings), expected);
 }
 
-void OutputSizeTest::estimatedRenderBytes_data()
+void tst_OutputSize::estimatedRenderBytes_data()
 {
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("height");
@@ -189,7 +189,7 @@ void OutputSizeTest::estimatedRenderBytes_data()
                                     << qint64(4611686018427387904LL);
 }
 
-void OutputSizeTest::estimatedRenderBytes()
+void tst_OutputSize::estimatedRenderBytes()
 {
     QFETCH(int, width);
     QFETCH(int, height);
@@ -202,7 +202,7 @@ void OutputSizeTest::estimatedRenderBytes()
     QCOMPARE(Pipeline::estimatedRenderBytes(width, height, fps, duration, output, bitrate, copies), expected);
 }
 
-void OutputSizeTest::insufficientOnlyBelowRequirement()
+void tst_OutputSize::insufficientOnlyBelowRequirement()
 {
     const auto check = [](qint64 required, qint64 available) {
         DiskSpaceCheck result;
@@ -216,7 +216,7 @@ void OutputSizeTest::insufficientOnlyBelowRequirement()
     QCOMPARE(check(1, 2).diskName, QStringLiteral("project disk"));
 }
 
-void OutputSizeTest::message_data()
+void tst_OutputSize::message_data()
 {
     QTest::addColumn<DiskSpaceCheck>("check");
     QTest::addColumn<QString>("note");
@@ -243,7 +243,7 @@ void OutputSizeTest::message_data()
             + tail;
 }
 
-void OutputSizeTest::message()
+void tst_OutputSize::message()
 {
     QFETCH(DiskSpaceCheck, check);
     QFETCH(QString, note);
@@ -251,7 +251,7 @@ void OutputSizeTest::message()
     QCOMPARE(check.message(note), expected);
 }
 
-void OutputSizeTest::mountPointHolding_data()
+void tst_OutputSize::mountPointHolding_data()
 {
     QTest::addColumn<QStringList>("mounts");
     QTest::addColumn<QString>("path");
@@ -269,7 +269,7 @@ void OutputSizeTest::mountPointHolding_data()
     QTest::newRow("no mounts") << QStringList() << QStringLiteral("/srv") << QString();
 }
 
-void OutputSizeTest::mountPointHolding()
+void tst_OutputSize::mountPointHolding()
 {
     QFETCH(QStringList, mounts);
     QFETCH(QString, path);
@@ -277,7 +277,7 @@ void OutputSizeTest::mountPointHolding()
     QCOMPARE(volumes::mountPointHolding(path, mounts).value_or(QString()), expected);
 }
 
-void OutputSizeTest::mountInfoIsDecoded()
+void tst_OutputSize::mountInfoIsDecoded()
 {
     const QByteArray text = "27 1 254:0 / / rw,relatime - ext4 /dev/vda rw\n"
                             "40 27 8:17 / /media/me/My\\040Disk rw,nosuid - vfat /dev/sdb1 rw\n";
@@ -285,7 +285,7 @@ void OutputSizeTest::mountInfoIsDecoded()
     QVERIFY(volumes::mountPoints().has_value());
 }
 
-void OutputSizeTest::freeBytesOfFolderNotYetMade()
+void tst_OutputSize::freeBytesOfFolderNotYetMade()
 {
     QTemporaryDir dir;
     const std::optional<qint64> free = volumes::freeBytes(dir.filePath(QStringLiteral("not/yet/made")));
@@ -293,7 +293,7 @@ void OutputSizeTest::freeBytesOfFolderNotYetMade()
     QVERIFY(*free > 0);
 }
 
-void OutputSizeTest::diskSpaceCheck_data()
+void tst_OutputSize::diskSpaceCheck_data()
 {
     QTest::addColumn<StudioProject>("project");
     QTest::addColumn<bool>("preview");
@@ -358,7 +358,7 @@ void OutputSizeTest::diskSpaceCheck_data()
     QTest::newRow("preview at the export size") << workingSize << true << filmBytes(3840, 2160, 30, 5, 5);
 }
 
-void OutputSizeTest::diskSpaceCheck()
+void tst_OutputSize::diskSpaceCheck()
 {
     QFETCH(StudioProject, project);
     QFETCH(bool, preview);
@@ -370,7 +370,7 @@ void OutputSizeTest::diskSpaceCheck()
     QVERIFY(check->availableBytes > 0);
 }
 
-void OutputSizeTest::diskSpaceCheckTargetFolder()
+void tst_OutputSize::diskSpaceCheckTargetFolder()
 {
     QTemporaryDir root;
     QTemporaryDir elsewhere;
@@ -396,7 +396,7 @@ void OutputSizeTest::diskSpaceCheckTargetFolder()
     QCOMPARE(check->diskName, label.isEmpty() ? root.path() : label);
 }
 
-void OutputSizeTest::diskSpaceCheckNeedsClips()
+void tst_OutputSize::diskSpaceCheckNeedsClips()
 {
     QTemporaryDir root;
     StudioProject project;
@@ -404,5 +404,5 @@ void OutputSizeTest::diskSpaceCheckNeedsClips()
     QVERIFY(!Pipeline::diskSpaceCheck(project, root.path(), false).has_value());
 }
 
-QTEST_GUILESS_MAIN(OutputSizeTest)
+QTEST_GUILESS_MAIN(tst_OutputSize)
 #include "tst_OutputSize.moc"

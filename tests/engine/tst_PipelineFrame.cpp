@@ -44,7 +44,7 @@ bool isUuidFolderName(const QString &name)
 
 } // namespace
 
-class TestPipelineFrame : public QObject
+class tst_PipelineFrame : public QObject
 {
     Q_OBJECT
 
@@ -336,5 +336,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPipelineFrame)
+QTEST_GUILESS_MAIN(tst_PipelineFrame)
 #include "tst_PipelineFrame.moc"

@@ -94,7 +94,7 @@ QString otherVolume()
 
 } // namespace
 
-class TestSegmentCache : public QObject
+class tst_SegmentCache : public QObject
 {
     Q_OBJECT
 
@@ -379,5 +379,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSegmentCache)
+QTEST_GUILESS_MAIN(tst_SegmentCache)
 #include "tst_SegmentCache.moc"

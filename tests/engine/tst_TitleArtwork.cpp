@@ -46,7 +46,7 @@ int inkIn(const QImage &image, const QRect &area)
 
 } // namespace
 
-class TitleArtworkTest : public QObject
+class tst_TitleArtwork : public QObject
 {
     Q_OBJECT
 
@@ -61,7 +61,7 @@ private slots:
     void unwritableDestinationFails();
 };
 
-void TitleArtworkTest::panelAndFadeOnPixels_data()
+void tst_TitleArtwork::panelAndFadeOnPixels_data()
 {
     QTest::addColumn<QSize>("size");
     QTest::newRow("4K") << QSize(3840, 2160);
@@ -69,7 +69,7 @@ void TitleArtworkTest::panelAndFadeOnPixels_data()
     QTest::newRow("Short") << QSize(1080, 1920);
 }
 
-void TitleArtworkTest::panelAndFadeOnPixels()
+void tst_TitleArtwork::panelAndFadeOnPixels()
 {
     QFETCH(QSize, size);
     QTemporaryDir dir;
@@ -115,7 +115,7 @@ void TitleArtworkTest::panelAndFadeOnPixels()
     QCOMPARE(alphaAt(image, right + 2, top + 2), 0);
 }
 
-void TitleArtworkTest::textSitsInThePanel()
+void tst_TitleArtwork::textSitsInThePanel()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("titles.png"));
@@ -146,7 +146,7 @@ void TitleArtworkTest::textSitsInThePanel()
     QCOMPARE(inkIn(image, outsidePanel), 0);
 }
 
-void TitleArtworkTest::emptyTextsStillDrawThePanel()
+void tst_TitleArtwork::emptyTextsStillDrawThePanel()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("titles.png"));
@@ -165,7 +165,7 @@ void TitleArtworkTest::emptyTextsStillDrawThePanel()
     QVERIFY(qAbs(narrow.panelWidth - std::min(548 * k, 400 - 126 * k)) < 1e-9);
 }
 
-void TitleArtworkTest::longTitleShrinksToEightPoints()
+void tst_TitleArtwork::longTitleShrinksToEightPoints()
 {
     const QString longTitle = QStringLiteral("A very long title for a vertical Short that can never fit ").repeated(12);
     const ProcessingSettings settings = titled(longTitle, QString());
@@ -187,7 +187,7 @@ void TitleArtworkTest::longTitleShrinksToEightPoints()
     QVERIFY(alphaAt(image, 1078, top + 2) > 0);
 }
 
-void TitleArtworkTest::onlyTitleIsCentred()
+void tst_TitleArtwork::onlyTitleIsCentred()
 {
     const QImage device = layoutDevice();
     const TitleLayout layout = TitleLayout::make(titled(QStringLiteral("Alps"), QString()), 3840, 2160, &device);
@@ -205,7 +205,7 @@ void TitleArtworkTest::onlyTitleIsCentred()
     QCOMPARE(subtitleOnly.lines[0].colour.alphaF(), 0.95f);
 }
 
-void TitleArtworkTest::shortFlagChangesNothing()
+void tst_TitleArtwork::shortFlagChangesNothing()
 {
     QTemporaryDir dir;
     const ProcessingSettings settings = titled(QStringLiteral("Alps"), QStringLiteral("Summer"));
@@ -214,7 +214,7 @@ void TitleArtworkTest::shortFlagChangesNothing()
     QCOMPARE(QImage(dir.filePath(QStringLiteral("film.png"))), QImage(dir.filePath(QStringLiteral("short.png"))));
 }
 
-void TitleArtworkTest::unwritableDestinationFails()
+void tst_TitleArtwork::unwritableDestinationFails()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("missing/titles.png"));
@@ -222,5 +222,5 @@ void TitleArtworkTest::unwritableDestinationFails()
     QVERIFY(!QFileInfo::exists(path));
 }
 
-QTEST_MAIN(TitleArtworkTest)
+QTEST_MAIN(tst_TitleArtwork)
 #include "tst_TitleArtwork.moc"

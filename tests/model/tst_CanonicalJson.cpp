@@ -8,7 +8,7 @@
 
 using namespace kinoloom;
 
-class TestCanonicalJson : public QObject
+class tst_CanonicalJson : public QObject
 {
     Q_OBJECT
 
@@ -84,5 +84,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCanonicalJson)
+QTEST_GUILESS_MAIN(tst_CanonicalJson)
 #include "tst_CanonicalJson.moc"

@@ -19,7 +19,7 @@ using test::Fixture;
 using test::SegmentRequest;
 using test::touch;
 
-class TestFingerprint : public QObject
+class tst_Fingerprint : public QObject
 {
     Q_OBJECT
 
@@ -263,5 +263,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestFingerprint)
+QTEST_GUILESS_MAIN(tst_Fingerprint)
 #include "tst_Fingerprint.moc"
