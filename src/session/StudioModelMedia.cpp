@@ -1,6 +1,6 @@
 #include "session/StudioModel.h"
 
-#include "engine/MediaFileTypes.h"
+#include "engine/media/MediaFileTypes.h"
 #include "model/CancellationError.h"
 #include "model/ExportCodec.h"
 #include "model/ExportResolution.h"
