@@ -8,9 +8,56 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cmath>
+
 namespace kinoloom {
 
 using namespace json;
+
+double ClipGrade::value(GradeField field) const
+{
+    switch (field) {
+    case GradeField::brightness: return brightness;
+    case GradeField::contrast: return contrast;
+    case GradeField::saturation: return saturation;
+    case GradeField::gamma: return gamma;
+    case GradeField::temperature: return temperature;
+    case GradeField::contrastStretch: return contrastStretch();
+    case GradeField::highlightRecovery: return highlightRecovery();
+    case GradeField::lutStrength: return lutStrength;
+    }
+    return 0;
+}
+
+void ClipGrade::setValue(GradeField field, double value)
+{
+    switch (field) {
+    case GradeField::brightness: brightness = value; return;
+    case GradeField::contrast: contrast = value; return;
+    case GradeField::saturation: saturation = value; return;
+    case GradeField::gamma: gamma = value; return;
+    case GradeField::temperature: temperature = value; return;
+    case GradeField::contrastStretch: setContrastStretch(value); return;
+    case GradeField::highlightRecovery: setHighlightRecovery(value); return;
+    case GradeField::lutStrength: lutStrength = value; return;
+    }
+}
+
+ClipGrade ClipGrade::clampedToRanges() const
+{
+    ClipGrade clamped = *this;
+    for (const GradeField field : allGradeFields()) {
+        if (field == GradeField::contrastStretch && !contrastStretchValue)
+            continue;
+        if (field == GradeField::highlightRecovery && !highlightRecoveryValue)
+            continue;
+        const GradeFieldRange range = gradeFieldRange(field);
+        const double current = value(field);
+        clamped.setValue(field, std::isfinite(current) ? std::clamp(current, range.lower, range.upper) : range.neutral);
+    }
+    return clamped;
+}
 
 ClipGrade ClipGrade::fromSettings(const ProcessingSettings &settings)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/GradeField.h"
+
 #include <QJsonObject>
 #include <QString>
 
@@ -28,6 +30,15 @@ struct ClipGrade
     void setContrastStretch(double value) { contrastStretchValue = value; }
     double highlightRecovery() const { return highlightRecoveryValue.value_or(0); }
     void setHighlightRecovery(double value) { highlightRecoveryValue = value; }
+
+    // One numeric field, read as its accessor reads it, and written as its setter writes it.
+    double value(GradeField field) const;
+    void setValue(GradeField field, double value);
+
+    // The grade with every numeric value inside its validation range, a value that is not a
+    // number or infinite replaced by the neutral one. For what must not fail on a hand-edited
+    // project file; an unset stretch or recovery stays unset.
+    ClipGrade clampedToRanges() const;
 
     // The grade that the settings' colour fields describe; stretch and recovery are always present.
     static ClipGrade fromSettings(const ProcessingSettings &settings);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/GradeField.h"
+
 #include <optional>
 
 namespace kinoloom {
@@ -20,9 +22,19 @@ inline bool colourValuesInRange(double brightness, double contrast, double satur
                                 const std::optional<double> &contrastStretch,
                                 const std::optional<double> &highlightRecovery, double lutStrength)
 {
-    return inRange(saturation, 0, 2) && inRange(gamma, 0.5, 2) && inRange(brightness, -0.2, 0.2)
-        && inRange(contrast, 0.5, 2) && inRange(temperature, -0.5, 0.5) && inRangeIfPresent(contrastStretch, 0, 100)
-        && inRangeIfPresent(highlightRecovery, 0, 100) && inRange(lutStrength, 0, 100);
+    const auto holds = [](GradeField field, double value) {
+        const GradeFieldRange range = gradeFieldRange(field);
+        return inRange(value, range.lower, range.upper);
+    };
+    const auto holdsIfPresent = [](GradeField field, const std::optional<double> &value) {
+        const GradeFieldRange range = gradeFieldRange(field);
+        return inRangeIfPresent(value, range.lower, range.upper);
+    };
+    return holds(GradeField::saturation, saturation) && holds(GradeField::gamma, gamma)
+        && holds(GradeField::brightness, brightness) && holds(GradeField::contrast, contrast)
+        && holds(GradeField::temperature, temperature) && holdsIfPresent(GradeField::contrastStretch, contrastStretch)
+        && holdsIfPresent(GradeField::highlightRecovery, highlightRecovery)
+        && holds(GradeField::lutStrength, lutStrength);
 }
 
 } // namespace kinoloom
