@@ -1,6 +1,7 @@
 #include "engine/pipeline/SegmentArguments.h"
 
 #include "engine/media/FFmpegText.h"
+#include "engine/pipeline/GradePlan.h"
 #include "engine/pipeline/Pipeline.h"
 
 #include <QFileInfo>
@@ -47,35 +48,7 @@ int zoomedDimension(double cropScale, int size)
 
 QString gradeFilter(const ClipGrade &grade, const QString &lookPath)
 {
-    QString chain;
-    if (!(grade.brightness == 0 && grade.contrast == 1 && grade.saturation == 1 && grade.gamma == 1)) {
-        chain += QStringLiteral(",eq=brightness=%1:contrast=%2:saturation=%3:gamma=%4")
-                     .arg(ffmpegNumber(grade.brightness), ffmpegNumber(grade.contrast), ffmpegNumber(grade.saturation),
-                          ffmpegNumber(grade.gamma));
-    }
-    if (grade.contrastStretch() > 0) {
-        const double t = grade.contrastStretch() / 100 * 0.08;
-        const QString low = ffmpegNumber(t);
-        const QString high = ffmpegNumber(1 - t);
-        chain += QStringLiteral(",colorlevels=rimin=%1:gimin=%1:bimin=%1:rimax=%2:gimax=%2:bimax=%2").arg(low, high);
-    }
-    if (grade.highlightRecovery() > 0) {
-        const double h = grade.highlightRecovery() / 100;
-        chain += QStringLiteral(",curves=master='0/0 0.5/0.5 0.75/%1 0.9/%2 1/%3'")
-                     .arg(ffmpegNumber(0.75 - 0.08 * h), ffmpegNumber(0.9 - 0.16 * h), ffmpegNumber(1 - 0.22 * h));
-    }
-    if (grade.temperature != 0) {
-        chain += QStringLiteral(",colorbalance=rs=%1:bs=%2")
-                     .arg(ffmpegNumber(0.5 * grade.temperature), ffmpegNumber(-0.5 * grade.temperature));
-    }
-    if (!lookPath.isEmpty()) {
-        const double w = grade.lutStrength / 100;
-        // The look path goes through both escaping levels, so any folder name survives the graph parser.
-        chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral[graded];"
-                                "[base][graded]blend=all_expr='A*%2+B*%3'")
-                     .arg(filterOptionPath(lookPath), ffmpegNumber(1 - w), ffmpegNumber(w));
-    }
-    return chain;
+    return GradePlan::of(grade, lookPath).filterChain();
 }
 
 QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height, double duration,

@@ -1,0 +1,104 @@
+#include "engine/pipeline/GradePlan.h"
+
+#include <QTest>
+
+using namespace kinoloom;
+
+Q_DECLARE_METATYPE(GradePlan)
+
+namespace {
+
+ClipGrade grade(void (*edit)(ClipGrade &))
+{
+    ClipGrade g;
+    edit(g);
+    return g;
+}
+
+} // namespace
+
+class tst_GradePlan : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void stagesOfAGrade_data()
+    {
+        QTest::addColumn<ClipGrade>("grade");
+        QTest::addColumn<QString>("look");
+        QTest::addColumn<GradePlan>("expected");
+
+        QTest::newRow("neutral runs nothing") << ClipGrade() << QString() << GradePlan();
+        QTest::newRow("stretch and recovery of 0 run nothing") << grade([](ClipGrade &g) {
+            g.setContrastStretch(0);
+            g.setHighlightRecovery(0);
+        }) << QString() << GradePlan();
+
+        GradePlan eq;
+        eq.eq = GradePlan::Eq{0, 1, 1, 1.2};
+        QTest::newRow("any of the four eq values runs eq with all four")
+            << grade([](ClipGrade &g) { g.gamma = 1.2; }) << QString() << eq;
+
+        GradePlan levels;
+        levels.levels = GradePlan::Levels{0.08, 0.92};
+        QTest::newRow("stretch 100 gives levels 0.08 and 0.92")
+            << grade([](ClipGrade &g) { g.setContrastStretch(100); }) << QString() << levels;
+
+        GradePlan curve;
+        curve.curve = GradePlan::Curve{
+            {QPointF(0, 0), QPointF(0.5, 0.5), QPointF(0.75, 0.71), QPointF(0.9, 0.82), QPointF(1, 0.89)}};
+        QTest::newRow("recovery 50 bends the top of the curve")
+            << grade([](ClipGrade &g) { g.setHighlightRecovery(50); }) << QString() << curve;
+
+        GradePlan warm;
+        warm.balance = GradePlan::Balance{0.25, -0.25};
+        QTest::newRow("temperature 0.5 gives red +0.25 and blue -0.25")
+            << grade([](ClipGrade &g) { g.temperature = 0.5; }) << QString() << warm;
+
+        GradePlan look;
+        look.look = GradePlan::Look{QStringLiteral("/r/look.cube"), 0.4};
+        QTest::newRow("a look path blends the look at its strength")
+            << grade([](ClipGrade &g) { g.lutStrength = 40; }) << QStringLiteral("/r/look.cube") << look;
+    }
+
+    void stagesOfAGrade()
+    {
+        QFETCH(ClipGrade, grade);
+        QFETCH(QString, look);
+        QFETCH(GradePlan, expected);
+        const GradePlan plan = GradePlan::of(grade, look);
+        QCOMPARE(plan.eq, expected.eq);
+        QCOMPARE(plan.levels, expected.levels);
+        QCOMPARE(plan.balance, expected.balance);
+        QCOMPARE(plan.look, expected.look);
+        QCOMPARE(bool(plan.curve), bool(expected.curve));
+        if (expected.curve) {
+            QCOMPARE(plan.curve->points.size(), expected.curve->points.size());
+            for (qsizetype i = 0; i < expected.curve->points.size(); ++i) {
+                QCOMPARE(plan.curve->points[i].x(), expected.curve->points[i].x());
+                QVERIFY(qAbs(plan.curve->points[i].y() - expected.curve->points[i].y()) < 1e-12);
+            }
+        }
+        QCOMPARE(plan.isEmpty(),
+                 !expected.eq && !expected.levels && !expected.curve && !expected.balance && !expected.look);
+    }
+
+    // The filter text is the plan written out, in the render's order.
+    void filterChainRunsTheStagesInOrder()
+    {
+        ClipGrade g;
+        g.brightness = 0.1;
+        g.setContrastStretch(100);
+        g.setHighlightRecovery(100);
+        g.temperature = -0.5;
+        QCOMPARE(GradePlan::of(g).filterChain(),
+                 QStringLiteral(",eq=brightness=0.1:contrast=1.0:saturation=1.0:gamma=1.0"
+                                ",colorlevels=rimin=0.08:gimin=0.08:bimin=0.08:rimax=0.92:gimax=0.92:bimax=0.92"
+                                ",curves=master='0/0 0.5/0.5 0.75/0.67 0.9/0.74 1/0.78'"
+                                ",colorbalance=rs=-0.25:bs=0.25"));
+        QCOMPARE(GradePlan().filterChain(), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(tst_GradePlan)
+#include "tst_GradePlan.moc"
