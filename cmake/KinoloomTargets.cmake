@@ -50,6 +50,6 @@ function(kinoloom_tests folder)
     target_link_libraries(${target} PRIVATE ${ARG_LINK} Qt6::Test)
     add_test(NAME ${folder}/${test_name} COMMAND ${target})
     set_tests_properties(${folder}/${test_name} PROPERTIES TIMEOUT ${ARG_TIMEOUT}
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KINOLOOM_TEST_SUPPORT=${CMAKE_CURRENT_SOURCE_DIR}/support")
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_MEDIA_BACKEND=gstreamer;KINOLOOM_TEST_SUPPORT=${CMAKE_CURRENT_SOURCE_DIR}/support")
   endforeach()
 endfunction()

@@ -90,6 +90,39 @@ QString MediaFixtures::audioOnly() const
                      QStringLiteral("-c:a"), QStringLiteral("aac")});
 }
 
+QString MediaFixtures::losslessMovie() const
+{
+    return generate(QStringLiteral("lossless.mkv"),
+                    {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), testSource(),
+                     QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), sineSource(),
+                     QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-pix_fmt"),
+                     QStringLiteral("yuv422p"), QStringLiteral("-c:a"), QStringLiteral("pcm_s24le"),
+                     QStringLiteral("-shortest")});
+}
+
+QString MediaFixtures::proresMovie() const
+{
+    return generate(QStringLiteral("prores.mov"),
+                    {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), testSource(),
+                     QStringLiteral("-c:v"), QStringLiteral("prores_ks"), QStringLiteral("-profile:v"),
+                     QStringLiteral("3"), QStringLiteral("-pix_fmt"), QStringLiteral("yuv422p10le")});
+}
+
+QString MediaFixtures::portraitHevcClip() const
+{
+    const QString upright = generate(QStringLiteral("hevc.mp4"),
+                                     {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), testSource(),
+                                      QStringLiteral("-c:v"), QStringLiteral("libx265"), QStringLiteral("-preset"),
+                                      QStringLiteral("ultrafast"), QStringLiteral("-x265-params"),
+                                      QStringLiteral("log-level=error"), QStringLiteral("-pix_fmt"),
+                                      QStringLiteral("yuv420p10le")});
+    if (upright.isEmpty())
+        return {};
+    return generate(QStringLiteral("portrait-hevc.mp4"),
+                    {QStringLiteral("-i"), upright, QStringLiteral("-c"), QStringLiteral("copy"),
+                     QStringLiteral("-metadata:s:v:0"), QStringLiteral("rotate=90")});
+}
+
 QString MediaFixtures::lut() const
 {
     const QString path = QDir(m_folder).filePath(QStringLiteral("invert.cube"));

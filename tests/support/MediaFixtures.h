@@ -27,6 +27,13 @@ public:
     QString still() const;
     // "tone.m4a": 2 s of a 440 Hz sine tone, no video.
     QString audioOnly() const;
+    // "lossless.mkv": the picture of clip() as FFV1 4:2:2 with the tone as PCM, in Matroska.
+    QString losslessMovie() const;
+    // "prores.mov": the picture of clip() as ProRes 422 HQ at 10 bits, no sound.
+    QString proresMovie() const;
+    // "portrait-hevc.mp4": portraitClip() as 10-bit HEVC without sound, as a newer phone
+    // records portrait video. Shown 180x320.
+    QString portraitHevcClip() const;
     // "invert.cube": a 2x2x2 3D LUT that inverts every channel, so its effect is plain to see.
     QString lut() const;
 
