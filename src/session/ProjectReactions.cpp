@@ -38,6 +38,9 @@ void ProjectReactions::react()
         model.saveSelectedWorkflow();
         model.saveSoftwareSettings();
     }
+    // The project's colour settings may be the grade the preview shows.
+    if (settingsChanged)
+        model.refreshPreviewGrade();
     if (settingsChanged && !model.busy()) {
         JobProgress job = model.job();
         job.steps.clear();

@@ -1,5 +1,6 @@
 #include "session/StudioEnvironment.h"
 
+#include "engine/pipeline/HardwareEncoder.h"
 #include "engine/process/ProcessRunner.h"
 #include "model/WorkflowStore.h"
 #include "services/LiveHTTP.h"
@@ -24,6 +25,11 @@ StudioEnvironment StudioEnvironment::live()
     environment.makeTransport = [] { return std::make_shared<LiveHTTP>(); };
     environment.makeMediaEngine = LiveMediaEngine::factory();
     environment.makePipeline = LivePipeline::factory();
+    environment.hardwareH264Device = []() -> std::optional<QString> {
+        if (!hardwareEncoder::available(QStringLiteral("h264_vaapi")))
+            return std::nullopt;
+        return hardwareEncoder::renderNode();
+    };
     environment.panels = std::make_shared<LiveFilePanels>();
     environment.vault = std::make_shared<LiveVault>();
     environment.openBrowser = LoopbackLogin::systemBrowser();

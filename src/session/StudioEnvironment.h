@@ -40,6 +40,9 @@ struct StudioEnvironment
     std::function<std::shared_ptr<HTTPTransport>()> makeTransport;
     MediaEngineFactory makeMediaEngine;
     PipelineFactory makePipeline;
+    // The VA-API device on which H.264 encoding works, for playback proxies; none without one.
+    // Its first call may block for seconds (a test encode): never called on the main thread.
+    std::function<std::optional<QString>()> hardwareH264Device;
 
     std::shared_ptr<FilePanels> panels;
     std::shared_ptr<SecretStore> vault;

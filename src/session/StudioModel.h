@@ -25,6 +25,7 @@
 //   implementation that forwards to the real thing; the session calls only the interface.
 
 #include "model/ExportRecord.h"
+#include "model/GradeField.h"
 #include "model/JobProgress.h"
 #include "model/PublishSettings.h"
 #include "model/RecentProject.h"
@@ -261,10 +262,34 @@ public:
 
     // --- Preview (StudioModelPreview.cpp) ----------------------------------------------------
 
-    // Shows `url` in the preview; `image` for a still.
+    // Shows `url` in the preview; `image` for a still. Ends what the preview showed before (a
+    // proxy being made is cancelled, the proxy in use deleted, the player paused), then: a still
+    // without a player; a Matroska movie through a playback proxy made in the background
+    // (`previewLoading` meanwhile); any other movie in a new player, graded live when it is the
+    // selected clip's own file. Starts no playback.
     void setPreview(const QUrl &url, bool image);
-    // Applies the selected clip's grade to the preview again.
+    // Applies the grade again after an edit, when the player plays the selected clip's own file.
     void refreshPreviewGrade();
+
+    // --- Clip edits (StudioModelClipEdits.cpp) -----------------------------------------------
+    // Each changes the selected clip in `project`; none while nothing is selected.
+
+    // Moves the in point (`start`) or the out point of the selected clip's range, keeping it at
+    // least one export frame long (and at most 5 seconds with the cap), and seeks the player to
+    // the moved end. Not while busy, for a still, or for a position that is not finite.
+    void setClipBoundary(bool start, double seconds);
+    // Back to the whole clip (or the automatic trim window). Not while busy.
+    void resetClipRange();
+    // Stored within 1...2. Not while busy or for a value that is not finite.
+    void setCropScale(double value);
+    // One value of the selected clip's own grade (neutral without one).
+    double selectedGradeValue(GradeField field) const;
+    // Grade and LUT edits: not while colour applies to all clips, nor for the end clip; the first
+    // one gives the clip a neutral grade to change.
+    void setSelectedGrade(double value, GradeField field);
+    // Asks for a LUT file, then sets it.
+    void chooseSelectedGradeLUT();
+    void setSelectedGradeLUT(const QString &path);
 
     // --- Media import, thumbnails and relink (StudioModelMedia.cpp) ---------------------------
     // None of these moves, changes or deletes a source file. Except chooseResource, each does
@@ -454,7 +479,19 @@ private:
     void postedOverall(quint64 serial, double fraction);
 
     // Preview
+    // No preview at all (the selection has no file to show).
     void clearPreview();
+    // Cancels a proxy being made, deletes the proxy in use and pauses the player.
+    void endPreview();
+    void installPreviewPlayer(const QUrl &url);
+    void applyLiveGrade(PreviewPlayer &player);
+    // Makes `player` the published one; the one before goes away.
+    void replacePlayer(PreviewPlayer *player);
+    QCoro::Task<> makePlaybackProxy(std::shared_ptr<CancellationToken> token, QString source, QString proxy);
+
+    // Clip edits
+    // Edits the selected clip in place; false when there is none.
+    bool editSelectedClip(const std::function<void(MediaAsset &clip)> &edit);
 
     // Media import, thumbnails and relink. `pending` is what a Resume of the import imports.
     QCoro::Task<> importJob(Job job, QStringList paths, QString root, bool copy, std::shared_ptr<QStringList> pending);

@@ -1,0 +1,96 @@
+#include "session/PlaybackProxy.h"
+
+#include "engine/pipeline/HardwareEncoder.h"
+#include "engine/process/ProcessRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QUuid>
+
+namespace kinoloom::PlaybackProxy {
+
+namespace {
+
+const QString scaling = QStringLiteral("scale=1920:-2:flags=lanczos");
+
+QStringList head(const QString &source)
+{
+    return {QStringLiteral("-hide_banner"),
+            QStringLiteral("-nostdin"),
+            QStringLiteral("-y"),
+            QStringLiteral("-loglevel"),
+            QStringLiteral("error"),
+            QStringLiteral("-i"),
+            source,
+            QStringLiteral("-map"),
+            QStringLiteral("0:v:0"),
+            QStringLiteral("-map"),
+            QStringLiteral("0:a:0?")};
+}
+
+QStringList sound()
+{
+    return {QStringLiteral("-c:a"),      QStringLiteral("aac"),       QStringLiteral("-b:a"), QStringLiteral("192k"),
+            QStringLiteral("-ar"),       QStringLiteral("48000"),     QStringLiteral("-ac"),  QStringLiteral("2"),
+            QStringLiteral("-movflags"), QStringLiteral("+faststart")};
+}
+
+} // namespace
+
+QString newFileName()
+{
+    return QStringLiteral("Kinoloom-Preview-") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper()
+        + QStringLiteral(".mp4");
+}
+
+QString folder(const std::optional<QString> &root)
+{
+    if (!root)
+        return QDir::tempPath();
+    return QDir(*root).filePath(QStringLiteral("Cache/Preview"));
+}
+
+QStringList baseArguments(const QString &source)
+{
+    QStringList arguments = head(source);
+    arguments << QStringLiteral("-vf") << scaling << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p");
+    return arguments + sound();
+}
+
+QStringList softwareArguments(const QString &source, const QString &proxy)
+{
+    return baseArguments(source)
+        + QStringList{QStringLiteral("-c:v"),      QStringLiteral("libx264"), QStringLiteral("-preset"),
+                      QStringLiteral("ultrafast"), QStringLiteral("-tune"),   QStringLiteral("zerolatency"),
+                      QStringLiteral("-crf"),      QStringLiteral("23"),      proxy};
+}
+
+QStringList hardwareArguments(const QString &source, const QString &proxy, const QString &device)
+{
+    QStringList arguments = head(source);
+    arguments << QStringLiteral("-vf") << scaling + QLatin1Char(',') + hardwareEncoder::uploadFilter();
+    arguments += sound();
+    arguments += hardwareEncoder::vaapiArguments(QStringLiteral("h264_vaapi"), device, QStringLiteral("8M"));
+    arguments << proxy;
+    return arguments;
+}
+
+void make(ProcessRunner &runner, const QString &source, const QString &proxy, const std::optional<QString> &device)
+{
+    try {
+        if (device) {
+            try {
+                runner.runFFmpeg(hardwareArguments(source, proxy, *device));
+                return;
+            } catch (...) {
+                runner.checkCancellation();
+            }
+        }
+        runner.runFFmpeg(softwareArguments(source, proxy));
+    } catch (...) {
+        QFile::remove(proxy);
+        throw;
+    }
+}
+
+} // namespace kinoloom::PlaybackProxy
