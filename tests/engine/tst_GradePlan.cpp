@@ -5,6 +5,7 @@
 using namespace kinoloom;
 
 Q_DECLARE_METATYPE(GradePlan)
+Q_DECLARE_METATYPE(std::optional<QString>)
 
 namespace {
 
@@ -97,6 +98,44 @@ private Q_SLOTS:
                                 ",curves=master='0/0 0.5/0.5 0.75/0.67 0.9/0.74 1/0.78'"
                                 ",colorbalance=rs=-0.25:bs=0.25"));
         QCOMPARE(GradePlan().filterChain(), QString());
+    }
+
+    void returnToTheSourcesMatrix_data()
+    {
+        QTest::addColumn<QString>("colourSpace");
+        QTest::addColumn<std::optional<QString>>("matrix");
+        QTest::newRow("BT.709") << QStringLiteral("bt709") << std::optional(QStringLiteral("bt709"));
+        QTest::newRow("BT.2020") << QStringLiteral("bt2020nc") << std::optional(QStringLiteral("bt2020"));
+        QTest::newRow("BT.601 is the scaler's own") << QStringLiteral("smpte170m") << std::optional<QString>();
+        QTest::newRow("no tag") << QString() << std::optional<QString>();
+        QTest::newRow("a tag the scaler does not know") << QStringLiteral("ycgco") << std::optional<QString>();
+    }
+
+    void returnToTheSourcesMatrix()
+    {
+        QFETCH(QString, colourSpace);
+        QFETCH(std::optional<QString>, matrix);
+        QCOMPARE(GradePlan::scalerMatrix(colourSpace), matrix);
+    }
+
+    // The way back is written after the R'G'B' stages and inside the look's branch; eq alone
+    // never leaves Y'CbCr and needs none.
+    void theWayBackFollowsEveryRGBStage()
+    {
+        ClipGrade grade;
+        grade.temperature = 0.2;
+        GradePlan plan = GradePlan::of(grade, QStringLiteral("/r/look.cube"));
+        plan.returnMatrix = QStringLiteral("bt709");
+        QCOMPARE(plan.filterChain(),
+                 QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,split=2[base][look];[look]lut3d=file=/r/look.cube:"
+                                "interp=tetrahedral,scale=out_color_matrix=bt709[graded];"
+                                "[base][graded]blend=all_expr='A*0.0+B*1.0',scale=out_color_matrix=bt709,"
+                                "format=yuv444p16le"));
+        ClipGrade eqOnly;
+        eqOnly.contrast = 1.2;
+        plan = GradePlan::of(eqOnly);
+        plan.returnMatrix = QStringLiteral("bt709");
+        QVERIFY(!plan.filterChain().contains(QStringLiteral("scale")));
     }
 };
 

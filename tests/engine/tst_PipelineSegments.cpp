@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -44,6 +45,8 @@ private slots:
     void failedRunsLeaveNoFinishedSegment_data();
     void failedRunsLeaveNoFinishedSegment();
     void aBrokenLookIsNamedBeforeTheRender();
+    void colourStagesKeepTheSourcesMatrix_data();
+    void colourStagesKeepTheSourcesMatrix();
 
 private:
     struct Rendered
@@ -248,6 +251,51 @@ void tst_PipelineSegments::aBrokenLookIsNamedBeforeTheRender()
     }
     QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentPartialFile(m_job, 50)));
     QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentFile(m_job, 50)));
+}
+
+void tst_PipelineSegments::colourStagesKeepTheSourcesMatrix_data()
+{
+    QTest::addColumn<QString>("colourSpace");
+    QTest::addColumn<QString>("matrix");
+    QTest::newRow("tagged BT.709") << QStringLiteral("bt709") << QStringLiteral("bt709");
+    QTest::newRow("tagged BT.601") << QStringLiteral("smpte170m") << QStringLiteral("bt601");
+    QTest::newRow("tagged BT.2020") << QStringLiteral("bt2020nc") << QStringLiteral("bt2020");
+}
+
+// Pure green in the source's own matrix, through a levels stage that changes nothing and a look
+// that changes nothing: the picture goes to R'G'B' and must come back as it was. (FFmpeg 5.1 on
+// its own comes back with BT.601, which darkens a BT.709 green from luma 173 to 145.)
+void tst_PipelineSegments::colourStagesKeepTheSourcesMatrix()
+{
+    QFETCH(QString, colourSpace);
+    QFETCH(QString, matrix);
+    const QString source = m_root + QStringLiteral("/Media/green-") + colourSpace + QStringLiteral(".mp4");
+    QProcess ffmpeg;
+    ffmpeg.start(QStringLiteral("ffmpeg"),
+                 {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"), QStringLiteral("-f"),
+                  QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("color=c=0x00ff00:s=320x180:d=1"),
+                  QStringLiteral("-vf"), QStringLiteral("scale=out_color_matrix=%1,format=yuv420p").arg(matrix),
+                  QStringLiteral("-colorspace"), colourSpace, QStringLiteral("-c:v"), QStringLiteral("libx264"),
+                  QStringLiteral("-qp"), QStringLiteral("0"), source});
+    QVERIFY(ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0);
+    const QByteArray original = test::firstFrameLuma(source);
+    QVERIFY(!original.isEmpty());
+
+    const QString identity = m_root + QStringLiteral("/Looks/identity.cube");
+    QVERIFY(test::writeFile(identity, "LUT_3D_SIZE 2\n0 0 0\n1 0 0\n0 1 0\n1 1 0\n0 0 1\n1 0 1\n0 1 1\n1 1 1\n"));
+    const MediaAsset clip = MediaAsset::create(source, QStringLiteral("green.mp4"), 1, 320, 180, 30, false, false);
+    for (const bool stylish : {false, true}) {
+        ProcessingSettings settings;
+        settings.setGradeToAll(true);
+        settings.setContrastStretch(0.0001);
+        settings.stylishLUT = identity;
+        settings.lutStrength = 50;
+        const QByteArray graded = test::firstFrameLuma(render(clip, settings, 60, 0.5, false, stylish, 320, 180).path);
+        QCOMPARE(graded.size(), original.size());
+        const int before = uchar(original[original.size() / 2]);
+        const int after = uchar(graded[graded.size() / 2]);
+        QVERIFY2(qAbs(before - after) <= 1, qPrintable(QStringLiteral("luma %1 became %2").arg(before).arg(after)));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_PipelineSegments)

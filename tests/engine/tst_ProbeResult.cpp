@@ -13,7 +13,7 @@ namespace {
 ProbeResult result(double duration, int width, int height, double fps, bool hasAudio, const QString &codec,
                    const QString &audioCodec)
 {
-    return ProbeResult{duration, width, height, fps, hasAudio, codec, audioCodec};
+    return ProbeResult{duration, width, height, fps, hasAudio, codec, audioCodec, QString()};
 }
 
 const QString unknown = QStringLiteral("unknown");
@@ -94,6 +94,25 @@ private Q_SLOTS:
         QCOMPARE(actual.hasAudio, expected.hasAudio);
         QCOMPARE(actual.codec, expected.codec);
         QCOMPARE(actual.audioCodec, expected.audioCodec);
+    }
+
+    void recordsTheColourMatrix_data()
+    {
+        QTest::addColumn<QByteArray>("member");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("BT.709") << QByteArray(R"("color_space": "bt709",)") << QStringLiteral("bt709");
+        QTest::newRow("BT.2020") << QByteArray(R"("color_space": "bt2020nc",)") << QStringLiteral("bt2020nc");
+        QTest::newRow("unknown is none") << QByteArray(R"("color_space": "unknown",)") << QString();
+        QTest::newRow("absent") << QByteArray() << QString();
+        QTest::newRow("not text") << QByteArray(R"("color_space": 1,)") << QString();
+    }
+
+    void recordsTheColourMatrix()
+    {
+        QFETCH(QByteArray, member);
+        QFETCH(QString, expected);
+        const QByteArray json = R"({"streams": [{)" + member + R"("codec_type": "video"}]})";
+        QCOMPARE(ProbeResult::fromFFprobeJson(json, QStringLiteral("clip.mov")).colourSpace, expected);
     }
 
     // A phone's portrait clip is stored on its side; its size is the one it is shown at.

@@ -169,6 +169,29 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(FileError, key(otherLut, true));
     }
 
+    // Segments whose grade passes through R'G'B' are rendered back into the source's matrix
+    // since that mend: their keys are new, so no earlier, colour-shifted segment is reused.
+    // Others keep their keys.
+    void segmentsThroughRGBAreMarked()
+    {
+        Fixture fixture;
+        MediaAsset clip = fixture.clip();
+        clip.grade = ClipGrade();
+        clip.grade->contrast = 1.2;
+        const auto marked = [&](bool stylish) {
+            return RenderSegmentIdentity::make(clip, ProcessingSettings(), 1920, 1080, 5, false, stylish)
+                .toJson()
+                .contains(QStringLiteral("keepsSourceMatrix"));
+        };
+        QVERIFY(!marked(false));
+        clip.grade->stylishLUT = fixture.lut;
+        QVERIFY(marked(true));
+        QVERIFY(!marked(false));
+        clip.grade->stylishLUT.clear();
+        clip.grade->temperature = 0.1;
+        QVERIFY(marked(false));
+    }
+
     void outroHasNoGrade()
     {
         Fixture fixture;

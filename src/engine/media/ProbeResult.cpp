@@ -145,6 +145,9 @@ ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &
     if (quarterTurns(*video) % 2 == 1)
         std::swap(result.width, result.height);
     result.codec = string(*video, QStringLiteral("codec_name"), result.codec);
+    const QString colourSpace = string(*video, QStringLiteral("color_space"), QString());
+    if (colourSpace != QStringLiteral("unknown"))
+        result.colourSpace = colourSpace;
     return result;
 }
 

@@ -16,6 +16,9 @@ struct ProbeResult
     bool hasAudio = false;
     QString codec = QStringLiteral("unknown"); // of the first video stream, e.g. "ffv1", "png"
     QString audioCodec = QStringLiteral("unknown"); // of the first audio stream
+    // The Y'CbCr matrix the first video stream is tagged with, as ffprobe names it ("bt709",
+    // "bt470bg", "bt2020nc", ...); empty when the file names none.
+    QString colourSpace;
 
     bool operator==(const ProbeResult &) const = default;
 

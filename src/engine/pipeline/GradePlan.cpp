@@ -29,8 +29,19 @@ GradePlan GradePlan::of(const ClipGrade &grade, const QString &lookPath)
     return plan;
 }
 
+std::optional<QString> GradePlan::scalerMatrix(const QString &colourSpace)
+{
+    if (colourSpace == QStringLiteral("bt709") || colourSpace == QStringLiteral("fcc")
+        || colourSpace == QStringLiteral("smpte240m"))
+        return colourSpace;
+    if (colourSpace == QStringLiteral("bt2020nc") || colourSpace == QStringLiteral("bt2020c"))
+        return QStringLiteral("bt2020");
+    return std::nullopt;
+}
+
 QString GradePlan::filterChain() const
 {
+    const QString back = returnMatrix ? QStringLiteral(",scale=out_color_matrix=") + *returnMatrix : QString();
     QString chain;
     if (eq) {
         chain += QStringLiteral(",eq=brightness=%1:contrast=%2:saturation=%3:gamma=%4")
@@ -58,10 +69,13 @@ QString GradePlan::filterChain() const
     }
     if (look) {
         // The look path goes through both escaping levels, so any folder name survives the graph parser.
-        chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral[graded];"
-                                "[base][graded]blend=all_expr='A*%2+B*%3'")
-                     .arg(filterOptionPath(look->path), ffmpegNumber(1 - look->weight), ffmpegNumber(look->weight));
+        chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral%2[graded];"
+                                "[base][graded]blend=all_expr='A*%3+B*%4'")
+                     .arg(filterOptionPath(look->path), back, ffmpegNumber(1 - look->weight),
+                          ffmpegNumber(look->weight));
     }
+    if (leavesYCbCr() && returnMatrix)
+        chain += back + QStringLiteral(",format=yuv444p16le");
     return chain;
 }
 

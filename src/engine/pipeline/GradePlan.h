@@ -58,6 +58,11 @@ struct GradePlan
     std::optional<Curve> curve;
     std::optional<Balance> balance;
     std::optional<Look> look;
+    // The matrix the picture goes back to Y'CbCr with after the R'G'B' stages and the look, as
+    // FFmpeg's scaler names it ("bt709", "bt2020", ...): the one it left Y'CbCr with. None:
+    // the scaler's own choice, BT.601, which is right for a source in BT.601 or without a tag.
+    // (On its own, FFmpeg 5.1 goes back with BT.601 whatever the source, shifting its colours.)
+    std::optional<QString> returnMatrix;
 
     bool operator==(const GradePlan &) const = default;
 
@@ -66,6 +71,12 @@ struct GradePlan
     static GradePlan of(const ClipGrade &grade, const QString &lookPath = {});
 
     bool isEmpty() const { return !eq && !levels && !curve && !balance && !look; }
+    // Whether the picture passes through R'G'B' on its way.
+    bool leavesYCbCr() const { return levels || curve || balance || look; }
+
+    // The scaler's name of the matrix of a source tagged `colourSpace` (ffprobe's name), when
+    // it is one the scaler does not take by itself.
+    static std::optional<QString> scalerMatrix(const QString &colourSpace);
 
     // The plan as filter pieces, each beginning with a comma; empty for an empty plan.
     QString filterChain() const;

@@ -41,7 +41,8 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
             + copyResource(grade->stylishLUT, SegmentArguments::lookFileName(grade->stylishLUT), directory);
         requireReadableLUT(look, grade->stylishLUT, clip.name, QStringLiteral("rendered"));
     }
-    const QString filter = SegmentArguments::videoFilter(clip, settings, width, height, duration, grade, look);
+    const QString filter = SegmentArguments::videoFilter(clip, settings, width, height, duration, grade, look,
+                                                         probe.colourSpace);
 
     // FFmpeg writes under a temporary name: only a finished run becomes segment-<index>.mkv, so a
     // resumed render never takes a cut-short file for a complete one.

@@ -1,5 +1,6 @@
 #include "engine/pipeline/RenderSegmentIdentity.h"
 
+#include "engine/pipeline/GradePlan.h"
 #include "engine/pipeline/SegmentArguments.h"
 #include "model/CanonicalJson.h"
 #include "model/Fingerprint.h"
@@ -40,6 +41,7 @@ RenderSegmentIdentity RenderSegmentIdentity::make(const MediaAsset &clip, const 
             grade.stylishLUT.clear();
         else if (!grade.stylishLUT.isEmpty())
             identity.lutContent = Fingerprint::contents(grade.stylishLUT);
+        identity.keepsSourceMatrix = GradePlan::of(grade, grade.stylishLUT).leavesYCbCr();
     }
     return identity;
 }
@@ -66,6 +68,8 @@ QJsonObject RenderSegmentIdentity::toJson() const
     if (grade)
         json::putObject(object, QStringLiteral("grade"), [this] { return grade->toJson(); });
     object.insert(QStringLiteral("lutContent"), lutContent);
+    if (keepsSourceMatrix)
+        object.insert(QStringLiteral("keepsSourceMatrix"), true);
     return object;
 }
 

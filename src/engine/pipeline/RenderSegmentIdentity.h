@@ -39,6 +39,10 @@ struct RenderSegmentIdentity
     bool fiveSecondClipCap = false;
     std::optional<ClipGrade> grade;
     QString lutContent;
+    // True where the grade takes the picture through R'G'B' (levels, curve, colour balance or a
+    // look), which since this was added comes back to Y'CbCr in the source's own matrix. Left out
+    // of the JSON when false, so the keys of other segments stay as they were.
+    bool keepsSourceMatrix = false;
 
     bool operator==(const RenderSegmentIdentity &) const = default;
 

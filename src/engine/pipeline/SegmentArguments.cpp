@@ -46,13 +46,15 @@ int zoomedDimension(double cropScale, int size)
     return even < 2 ? 2 : even;
 }
 
-QString gradeFilter(const ClipGrade &grade, const QString &lookPath)
+QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const QString &sourceColourSpace)
 {
-    return GradePlan::of(grade, lookPath).filterChain();
+    GradePlan plan = GradePlan::of(grade, lookPath);
+    plan.returnMatrix = GradePlan::scalerMatrix(sourceColourSpace);
+    return plan.filterChain();
 }
 
 QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height, double duration,
-                    const std::optional<ClipGrade> &grade, const QString &lookPath)
+                    const std::optional<ClipGrade> &grade, const QString &lookPath, const QString &sourceColourSpace)
 {
     const double cropScale = clip.cropScale();
     const QString fps = ffmpegInteger(settings.fps);
@@ -74,7 +76,7 @@ QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, 
     }
     chain += QStringLiteral(",format=yuv444p16le");
     if (grade)
-        chain += gradeFilter(*grade, lookPath);
+        chain += gradeFilter(*grade, lookPath, sourceColourSpace);
     return chain;
 }
 

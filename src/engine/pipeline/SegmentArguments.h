@@ -29,12 +29,14 @@ double startTime(const MediaAsset &clip, const ProcessingSettings &settings, dou
 int zoomedDimension(double cropScale, int size);
 
 // The whole -vf chain of a segment. `lookPath` is the absolute path of the look copy, empty
-// when no look is blended.
+// when no look is blended. `sourceColourSpace` is the matrix the source is tagged with, as
+// ffprobe names it (empty: none), which the picture returns to after R'G'B' grade stages.
 QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height, double duration,
-                    const std::optional<ClipGrade> &grade, const QString &lookPath);
+                    const std::optional<ClipGrade> &grade, const QString &lookPath,
+                    const QString &sourceColourSpace = {});
 
 // The grade pieces of the chain, each beginning with a comma; empty for a neutral grade.
-QString gradeFilter(const ClipGrade &grade, const QString &lookPath);
+QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const QString &sourceColourSpace = {});
 
 struct Input
 {
