@@ -270,6 +270,14 @@ private slots:
         trigger("Import Media…");
         QCOMPARE(fixture.home.panels->opened.constLast().prompt, QStringLiteral("Import"));
 
+        // A preview may be chosen for review, but the session refuses it without a word.
+        fixture.selectExport(QStringLiteral("Preview"));
+        test::StudioFixture::settle();
+        QVERIFY(commands.action(QStringLiteral("Review Upload…"))->isEnabled());
+        trigger("Review Upload…");
+        QVERIFY(!model.busy());
+        QVERIFY(!model.error());
+
         fixture.setBusy(true);
         test::StudioFixture::settle();
         trigger("Cancel Current Job");

@@ -218,6 +218,23 @@ private slots:
         QCOMPARE(view.search(), QStringLiteral("beach"));
     }
 
+    void publishStartsTheUploadReview()
+    {
+        test::StudioFixture fixture;
+        WorkspaceHeader header(fixture.model.get());
+        StudioModel &model = *fixture.model;
+        fixture.openProject();
+        fixture.addAsset(ClipRole::main);
+        fixture.selectExport(QStringLiteral("Film"));
+        model.editProject([](StudioProject &project) { project.publish.title = QStringLiteral("My film"); });
+        model.setWorkspace(Workspace::publish);
+        test::StudioFixture::settle();
+        QTest::mouseClick(header.button(QStringLiteral("Publish")), Qt::LeftButton);
+        QCOMPARE(model.job().stage, QStringLiteral("Checking upload details"));
+        // Stopped while queued, so it never reaches the network or the keyring.
+        model.cancel();
+    }
+
     void inspectorOnlyWithAProjectAndTheFlag()
     {
         test::StudioFixture fixture;
@@ -402,6 +419,19 @@ private slots:
             test::StudioFixture::settle();
             QVERIFY(!view.sheet(Sheet::workflowRename)->dialog());
         }
+
+        // Closing the upload review forgets what was under review.
+        model.setReviewedExport(
+            ExportRecord::create(QStringLiteral("Film"), fixture.home.path(QStringLiteral("Film.mp4")), 3));
+        model.setReviewedPublish(PublishSettings());
+        model.setReviewToken(QStringLiteral("token"));
+        model.setShowUploadReview(true);
+        test::StudioFixture::settle();
+        pressEscape(view.sheet(Sheet::uploadReview)->dialog());
+        QVERIFY(!model.showUploadReview());
+        QVERIFY(!model.reviewedExport());
+        QVERIFY(!model.reviewedPublish());
+        QVERIFY(!model.reviewToken());
 
         model.setShowMetadataDraft(true);
         test::StudioFixture::settle();

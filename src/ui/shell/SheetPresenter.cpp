@@ -96,7 +96,8 @@ void SheetPresenter::finished()
     if (m_closing || !m_model || !shown())
         return;
     switch (m_sheet) {
-    case Sheet::uploadReview: m_model->setShowUploadReview(false); break;
+    // Dismissing also forgets the reviewed snapshot and its token, so nothing is uploaded unseen.
+    case Sheet::uploadReview: m_model->dismissUploadReview(); break;
     case Sheet::metadataDraft: m_model->setShowMetadataDraft(false); break;
     case Sheet::automation: m_model->setShowAutomation(false); break;
     case Sheet::workflowRename: m_model->setShowWorkflowRename(false); break;

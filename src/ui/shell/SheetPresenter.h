@@ -25,7 +25,8 @@ enum class Sheet { uploadReview, metadataDraft, automation, workflowRename };
 
 // Shows a sheet, a window-modal dialog over `window`, while the session's flag is set, with
 // content made fresh at each opening. Closing it any way (Escape, the window's close button, the
-// content) clears the flag through `close`; a flag cleared by the session closes it.
+// content) clears the flag (the upload review through dismissUploadReview()); a flag cleared by
+// the session closes it.
 class SheetPresenter : public QObject
 {
     Q_OBJECT

@@ -103,6 +103,7 @@ StudioCommands::StudioCommands(StudioModel *model, QObject *parent)
     call(item, [](StudioModel &session) { session.process(false, false, false, false); });
     item = add(QStringLiteral("Review Upload…"));
     rule(item, Rule::idleWithUploadableExport);
+    call(item, [](StudioModel &session) { session.reviewUpload(); });
     item = add(QStringLiteral("Cancel Current Job"), QKeySequence(Qt::CTRL | Qt::Key_Period));
     rule(item, Rule::busy);
     call(item, [](StudioModel &session) { session.cancel(); });

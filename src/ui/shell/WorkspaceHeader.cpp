@@ -84,7 +84,7 @@ WorkspaceHeader::WorkspaceHeader(StudioModel *model, QWidget *parent)
     button(QStringLiteral("5-second Preview"))->setToolTip(QStringLiteral("Render a five second preview"));
     row->addWidget(exportPair);
     row->addWidget(addButton(QStringLiteral("Publish"), QStringLiteral("square.and.arrow.up"), icon, true,
-                             [](StudioModel &session) { Q_UNUSED(session) }));
+                             [](StudioModel &session) { session.reviewUpload(); }));
     row->addWidget(addButton(QStringLiteral("Inspector"), QStringLiteral("sidebar.right"), icon, false,
                              [](StudioModel &session) { session.setShowInspector(!session.showInspector()); }));
     button(QStringLiteral("Import"))->setToolTip(QStringLiteral("Import media (Ctrl+I)"));
