@@ -42,7 +42,7 @@ struct Pipeline
     std::function<void(const QString &line)> log = [](const QString &) {};
     std::function<void(double fraction)> overallUpdate = [](double) {};
 
-    // --- Frame -------------------------------------------------------------------------------
+    // --- FFmpeg runs (FFmpegRun.cpp) -------------------------------------------------------------------------
 
     // Put in front of every FFmpeg run: no banner, no stdin, overwrite, errors only, automatic
     // threading, key=value progress on stdout.
@@ -68,6 +68,8 @@ struct Pipeline
     void requireReadableLUT(const QString &lut, const QString &original, const QString &clipName,
                             const QString &work) const;
 
+    // --- Cache and job folders (CacheFolders.cpp) ------------------------------------------------------------
+
     // "Cache/Render" of the project folder, created when missing.
     static QString cacheRoot(const QString &root);
     // A new, empty preparation job folder "Cache/Render/Jobs/<UUID>".
@@ -76,11 +78,7 @@ struct Pipeline
     static QString renderJobFolder(const QString &root, const std::optional<QString> &destination = std::nullopt);
     // Removes "Cache/Render" with everything in it; nothing else under "Cache".
     static void clearCache(const QString &root);
-    // Whether a prepared intermediate is usable: a whole PNG for a still, a whole, non-empty FFV1
-    // Matroska movie otherwise. Every problem is a miss; only cancellation is thrown.
-    bool validPreparedCache(const QString &path, bool image) const;
-
-    // --- Clip preparation and segments -------------------------------------------------------
+    // --- Clip preparation (Preparation.cpp) ------------------------------------------------------------------
 
     // Gives every clip that takes part in the film the source its segments are rendered from:
     // its own file when the settings bake nothing in, otherwise a prepared intermediate from
@@ -95,6 +93,43 @@ struct Pipeline
     QString runPreparationPasses(const MediaAsset &clip, const ProcessingSettings &settings, const QString &job,
                                  const QString &stage, const std::function<void(double)> &progress) const;
 
+    // Whether a prepared intermediate is usable: a whole PNG for a still, a whole, non-empty FFV1
+    // Matroska movie otherwise. Every problem is a miss; only cancellation is thrown.
+    bool validPreparedCache(const QString &path, bool image) const;
+
+    // --- Render: the whole run (Render.cpp, the steps in RenderSteps.h) --------------------------------------
+
+    // Renders the film (neither flag), the vertical Short or the five-second preview from the
+    // project's clips: segments, hook opening, titles, music, encode and, but for the preview,
+    // eight thumbnail candidates. `testSize` replaces both the output and the working size.
+    // After a completed render its job folder is removed, with the folders of interrupted renders
+    // of the same output whose segments it reused (unless another render still holds one); after
+    // a failure or a cancellation the job folder keeps its segments, but no partial movie.
+    ExportRecord render(const StudioProject &project, const QString &root, bool isShort, bool preview,
+                        std::optional<QSize> testSize = std::nullopt) const;
+    // --- Plan: sizes and disk space (FrameSizes.cpp, RenderDiskSpace.cpp) ------------------------------------
+
+    // The frame of the selected resolution; for `source` the largest 16:9 frame that the first
+    // video (or, without one, every clip) fills without enlarging.
+    static QSize exportSize(ExportResolution resolution, const QList<MediaAsset> &assets,
+                            const ProcessingSettings &settings);
+    // `width` × `height` scaled down to what the clips can fill, so that no clip is enlarged more
+    // than the most detailed one needs; even, at least 2 × 2.
+    static QSize workingSize(const QList<MediaAsset> &assets, const ProcessingSettings &settings, int width,
+                             int height);
+    // The seconds a clip lasts in the film, before snapping to frames.
+    static double clipDuration(const MediaAsset &asset, const ProcessingSettings &settings);
+    // Bytes a render may need: the lossless intermediate, the encoded output at `bitrate` bits
+    // per second and a fixed 2 GiB margin; at most 2^62.
+    static qint64 estimatedRenderBytes(int width, int height, int fps, double duration, double outputDuration,
+                                       qint64 bitrate, int losslessCopies);
+    // Whether the disk that receives the film (or the preview) has room for it, the Short
+    // included; none when the free space cannot be read or the sequence is empty.
+    static std::optional<DiskSpaceCheck> diskSpaceCheck(const StudioProject &project, const QString &root,
+                                                        bool preview);
+
+    // --- Segments: render (SegmentRender.cpp) ----------------------------------------------------------------
+
     // Renders one clip into a lossless segment of exactly `duration` seconds at `width` × `height`
     // with 48 kHz stereo sound, graded, cropped and zoomed, the creative look blended when
     // `stylish`; `tail` takes the end of the clip's selection. Reuses a cached segment when one
@@ -103,7 +138,7 @@ struct Pipeline
                           const QString &cacheRoot, int index, int width, int height, double duration, bool tail,
                           bool stylish, const std::function<void(double)> &progress = {}) const;
 
-    // --- Segment cache -----------------------------------------------------------------------
+    // --- Segments: cache lookup and commit (SegmentCache.cpp) ------------------------------------------------
 
     // The cache file of a segment key: "<cacheRoot>/Segments/<key>.mkv".
     static QString segmentCacheFile(const QString &cacheRoot, const QString &key);
@@ -141,55 +176,31 @@ struct Pipeline
     // Copies `source` into `folder` as `name`, replacing a file of that name; returns `name`.
     static QString copyResource(const QString &source, const QString &name, const QString &folder);
 
-    // --- Sizes, titles, encoders, assembly ---------------------------------------------------
+    // --- Opening and titles (OpeningAndTitles.cpp, TitleArtwork.cpp) -----------------------------------------
 
-    // The frame of the selected resolution; for `source` the largest 16:9 frame that the first
-    // video (or, without one, every clip) fills without enlarging.
-    static QSize exportSize(ExportResolution resolution, const QList<MediaAsset> &assets,
-                            const ProcessingSettings &settings);
-    // `width` × `height` scaled down to what the clips can fill, so that no clip is enlarged more
-    // than the most detailed one needs; even, at least 2 × 2.
-    static QSize workingSize(const QList<MediaAsset> &assets, const ProcessingSettings &settings, int width,
-                             int height);
-    // The seconds a clip lasts in the film, before snapping to frames.
-    static double clipDuration(const MediaAsset &asset, const ProcessingSettings &settings);
-    // Bytes a render may need: the lossless intermediate, the encoded output at `bitrate` bits
-    // per second and a fixed 2 GiB margin; at most 2^62.
-    static qint64 estimatedRenderBytes(int width, int height, int fps, double duration, double outputDuration,
-                                       qint64 bitrate, int losslessCopies);
-    // Whether the disk that receives the film (or the preview) has room for it, the Short
-    // included; none when the free space cannot be read or the sequence is empty.
-    static std::optional<DiskSpaceCheck> diskSpaceCheck(const StudioProject &project, const QString &root,
-                                                        bool preview);
-
+    // Writes "<directory>/<name>.txt", a concat-demuxer list of `segments`, atomically.
+    static QString concatList(const QStringList &segments, const QString &directory, const QString &name);
+    // The input arguments that read a concat list.
+    static QStringList concatInput(const QString &list);
     // Writes the title card as a transparent PNG of `width` × `height`. Needs a QGuiApplication.
     static void drawTitles(const ProcessingSettings &settings, const QString &destination, int width, int height,
                            bool isShort);
+
+    // --- Encode (Encoders.cpp, Encode.cpp) -------------------------------------------------------------------
 
     // H.264 or HEVC delivery arguments: the hardware encoder where it works on this machine and
     // `softwareEncoding` is off, else libx264 or libx265.
     static QStringList videoCodec(const ProcessingSettings &settings, bool hevc, const QString &bitrate);
     // The main film's encoder for the selected codec.
     static MainVideoCodec mainVideoCodec(const ProcessingSettings &settings);
-    // Eight moments of a finished movie to take thumbnail candidates from; two of them show the
-    // title card when there is one.
-    static QList<double> thumbnailTimes(double total, double titleOffset, bool showingTitle);
-
-    // Renders the film (neither flag), the vertical Short or the five-second preview from the
-    // project's clips: segments, hook opening, titles, music, encode and, but for the preview,
-    // eight thumbnail candidates. `testSize` replaces both the output and the working size.
-    // After a completed render its job folder is removed, with the folders of interrupted renders
-    // of the same output whose segments it reused (unless another render still holds one); after
-    // a failure or a cancellation the job folder keeps its segments, but no partial movie.
-    ExportRecord render(const StudioProject &project, const QString &root, bool isShort, bool preview,
-                        std::optional<QSize> testSize = std::nullopt) const;
-    // Writes "<directory>/<name>.txt", a concat-demuxer list of `segments`, atomically.
-    static QString concatList(const QStringList &segments, const QString &directory, const QString &name);
-    // The input arguments that read a concat list.
-    static QStringList concatInput(const QString &list);
     // Throws "The rendered movie produced no usable output." unless `path` is a non-empty file
     // in which ffprobe finds a video stream and a positive duration.
     void requireUsableMovie(const QString &path) const;
+    // --- Thumbnails (Thumbnails.cpp) -------------------------------------------------------------------------
+
+    // Eight moments of a finished movie to take thumbnail candidates from; two of them show the
+    // title card when there is one.
+    static QList<double> thumbnailTimes(double total, double titleOffset, bool showingTitle);
 };
 
 } // namespace kinoloom

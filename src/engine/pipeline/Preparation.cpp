@@ -1,7 +1,11 @@
 #include "engine/pipeline/Pipeline.h"
 
+#include "engine/media/MediaService.h"
+#include "engine/pipeline/CompleteFile.h"
 #include "engine/pipeline/PreparationArguments.h"
+#include "engine/pipeline/ProgressBand.h"
 #include "engine/process/ProcessRunner.h"
+#include "model/CancellationError.h"
 #include "model/FileError.h"
 #include "model/Fingerprint.h"
 #include "model/StudioError.h"
@@ -23,15 +27,9 @@ namespace {
 
 const QString middleDot = QStringLiteral(" \u00B7 ");
 
-// Clip i of a preparation owns the overall band from `start` to `end`, in proportion to its
-// length (at least one second each).
-struct Band
-{
-    double start = 0;
-    double end = 0;
-};
-
-QList<Band> bands(const QList<MediaAsset> &clips)
+// Clip i of a preparation owns the band of the overall progress in proportion to its length
+// (at least one second each).
+QList<ProgressBand> bands(const QList<MediaAsset> &clips)
 {
     QList<double> ends;
     double total = 0;
@@ -40,11 +38,11 @@ QList<Band> bands(const QList<MediaAsset> &clips)
         ends << total;
     }
     const double whole = std::max(total, 1.0);
-    QList<Band> result;
+    QList<ProgressBand> result;
     double start = 0;
     for (double end : ends) {
         // Dividing the running sums (not adding up shares) makes the last band end exactly at 1.
-        result << Band{start / whole, end / whole};
+        result << ProgressBand{start / whole, end / whole};
         start = end;
     }
     return result;
@@ -119,7 +117,7 @@ StudioProject Pipeline::prepare(const StudioProject &project, const QString &pro
             clips << asset;
     }
     const qsizetype count = clips.size();
-    const QList<Band> shares = bands(clips);
+    const QList<ProgressBand> shares = bands(clips);
 
     // FFmpeg's progress may step back (a negative first position reads as 0); the overall
     // fraction never does.
@@ -144,7 +142,7 @@ StudioProject Pipeline::prepare(const StudioProject &project, const QString &pro
     for (qsizetype i = 0; i < count; ++i) {
         const MediaAsset &original = clips.at(i);
         MediaAsset clip = original;
-        const Band band = shares.at(i);
+        const ProgressBand band = shares.at(i);
         const QString number = QString::number(i + 1) + QStringLiteral(" of ") + QString::number(count);
         runner->checkCancellation();
         overall(band.start);
@@ -189,10 +187,7 @@ StudioProject Pipeline::prepare(const StudioProject &project, const QString &pro
         const QString job = jobFolder(root);
         JobFolderCleanup cleanup(job);
         const QString stage = QStringLiteral("Preparing ") + number + middleDot + clip.name;
-        const auto progress = [&overall, band](double f) {
-            const double g = f >= 0 ? std::min(f, 1.0) : 0.0;
-            overall(band.start + g * (band.end - band.start));
-        };
+        const auto progress = [&overall, band](double f) { overall(band.at(f)); };
         const QString out = runPreparationPasses(clip, settings, job, stage, progress);
 
         std::error_code error;
@@ -254,6 +249,28 @@ QString Pipeline::runPreparationPasses(const MediaAsset &clip, const ProcessingS
     if (!validPreparedCache(out, clip.isImage))
         throw StudioError(QStringLiteral("Prepared clip failed validation: ") + clip.name);
     return out;
+}
+
+bool Pipeline::validPreparedCache(const QString &path, bool image) const
+{
+    if (!QFileInfo::exists(path))
+        return false;
+    // ffprobe reads only the head of a file: one cut short still probes as whole.
+    if (!(image ? completePng(path) : completeMatroska(path)))
+        return false;
+    try {
+        const ProbeResult probe = MediaService{tools, runner}.probe(path);
+        if (probe.width < 1 || probe.height < 1)
+            return false;
+        if (image)
+            return probe.codec == QStringLiteral("png");
+        return probe.codec == QStringLiteral("ffv1") && probe.duration > 0;
+    } catch (const CancellationError &) {
+        throw; // not a verdict on the file: it must not be deleted as damaged
+    } catch (...) {
+        // A damaged or unreadable entry is a cache miss, whatever the reason.
+        return false;
+    }
 }
 
 } // namespace kinoloom

@@ -1,35 +1,16 @@
 #include "engine/pipeline/Pipeline.h"
 
 #include "engine/media/FFmpegText.h"
-#include "engine/media/MediaService.h"
-#include "engine/pipeline/CompleteFile.h"
 #include "engine/process/ProcessFailure.h"
 #include "engine/process/ProcessRunner.h"
-#include "model/CancellationError.h"
-#include "model/FileError.h"
-#include "model/Json.h"
 #include "model/PathText.h"
 #include "model/StudioError.h"
 
-#include <QDir>
-#include <QFileInfo>
-#include <QUuid>
-
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 namespace kinoloom {
 
 namespace {
-
-void makeFolder(const QString &folder)
-{
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), error);
-    if (error)
-        throw FileError(QStringLiteral("create"), folder, QString::fromStdString(error.message()));
-}
 
 // FFmpeg's progress report, which is no log line: one key=value token ("frame=12", "speed= 1.5x",
 // an unreadable "out_time_us=N/A") or the statistics line ("frame=  12 fps=0.0 q=-0.0 size=…").
@@ -148,76 +129,6 @@ void Pipeline::requireReadableLUT(const QString &lut, const QString &original, c
         throw StudioError(QStringLiteral("The LUT file “%1” could not be read, so “%2” could not be %3. Choose a LUT "
                                          "file that FFmpeg can read, such as a .cube file.")
                               .arg(path::lastComponent(original), clipName, work));
-    }
-}
-
-QString Pipeline::cacheRoot(const QString &root)
-{
-    // Absolute, as every path the engine hands to FFmpeg.
-    const QString folder = QDir(root).absoluteFilePath(QStringLiteral("Cache/Render"));
-    makeFolder(folder);
-    return folder;
-}
-
-QString Pipeline::jobFolder(const QString &root)
-{
-    const QString folder =
-        QDir(cacheRoot(root)).filePath(QStringLiteral("Jobs/") + json::uuidText(QUuid::createUuid()));
-    makeFolder(folder);
-    return folder;
-}
-
-QString Pipeline::renderJobFolder(const QString &root, const std::optional<QString> &destination)
-{
-    // An empty output path means none; taken as a file name it would put the folder wherever
-    // the program happens to run.
-    const QString base = destination && !destination->isEmpty() ? QFileInfo(*destination).absolutePath() : root;
-    const QString folder = QDir(base).absoluteFilePath(QStringLiteral(".KinoloomRender/")
-                                                       + json::uuidText(QUuid::createUuid()));
-    // A render that just finished removes ".KinoloomRender" when it is left empty; should that
-    // happen between making it and making the job folder inside, making them again succeeds.
-    for (int attempt = 1;; ++attempt) {
-        try {
-            makeFolder(folder);
-            return folder;
-        } catch (const FileError &) {
-            if (attempt == 3)
-                throw;
-        }
-    }
-}
-
-void Pipeline::clearCache(const QString &root)
-{
-    const QString folder = QDir(root).filePath(QStringLiteral("Cache/Render"));
-    const QFileInfo info(folder);
-    if (!info.exists() && !info.isSymLink())
-        return;
-    std::error_code error;
-    std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), error);
-    if (error)
-        throw FileError(QStringLiteral("remove"), folder, QString::fromStdString(error.message()));
-}
-
-bool Pipeline::validPreparedCache(const QString &path, bool image) const
-{
-    if (!QFileInfo::exists(path))
-        return false;
-    // ffprobe reads only the head of a file: one cut short still probes as whole.
-    if (!(image ? completePng(path) : completeMatroska(path)))
-        return false;
-    try {
-        const ProbeResult probe = MediaService{tools, runner}.probe(path);
-        if (probe.width < 1 || probe.height < 1)
-            return false;
-        if (image)
-            return probe.codec == QStringLiteral("png");
-        return probe.codec == QStringLiteral("ffv1") && probe.duration > 0;
-    } catch (const CancellationError &) {
-        throw; // not a verdict on the file: it must not be deleted as damaged
-    } catch (...) {
-        // A damaged or unreadable entry is a cache miss, whatever the reason.
-        return false;
     }
 }
 

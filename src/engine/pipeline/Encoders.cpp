@@ -2,8 +2,6 @@
 
 #include "engine/pipeline/HardwareEncoder.h"
 
-#include <algorithm>
-
 namespace kinoloom {
 
 QStringList Pipeline::videoCodec(const ProcessingSettings &settings, bool hevc, const QString &bitrate)
@@ -50,24 +48,6 @@ MainVideoCodec Pipeline::mainVideoCodec(const ProcessingSettings &settings)
     case ExportCodec::ffv1: return {losslessVideoArguments(), QStringLiteral("pcm_s24le"), true};
     }
     return {videoCodec(settings, false, bitrate), QStringLiteral("aac"), false};
-}
-
-QList<double> Pipeline::thumbnailTimes(double total, double titleOffset, bool showingTitle)
-{
-    const double last = std::max(total - 0.1, 0.0);
-    QList<double> times;
-    for (int k = 1; k <= 8; ++k)
-        times.append(std::min(total * k / 10, last));
-    if (showingTitle && total > 0) {
-        // Two candidates inside the span in which the title card is fully shown.
-        const double lo = std::max(titleOffset + 4.1, 0.0);
-        const double hi = std::min(titleOffset + 8.9, total - 0.1);
-        if (lo < hi) {
-            times[0] = lo + 0.25 * (hi - lo);
-            times[1] = lo + 0.7 * (hi - lo);
-        }
-    }
-    return times;
 }
 
 } // namespace kinoloom

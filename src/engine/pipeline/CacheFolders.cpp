@@ -1,0 +1,75 @@
+#include "engine/pipeline/Pipeline.h"
+
+#include "model/FileError.h"
+#include "model/Json.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUuid>
+
+#include <filesystem>
+#include <system_error>
+
+namespace kinoloom {
+
+namespace {
+
+void makeFolder(const QString &folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), error);
+    if (error)
+        throw FileError(QStringLiteral("create"), folder, QString::fromStdString(error.message()));
+}
+
+} // namespace
+
+QString Pipeline::cacheRoot(const QString &root)
+{
+    // Absolute, as every path the engine hands to FFmpeg.
+    const QString folder = QDir(root).absoluteFilePath(QStringLiteral("Cache/Render"));
+    makeFolder(folder);
+    return folder;
+}
+
+QString Pipeline::jobFolder(const QString &root)
+{
+    const QString folder =
+        QDir(cacheRoot(root)).filePath(QStringLiteral("Jobs/") + json::uuidText(QUuid::createUuid()));
+    makeFolder(folder);
+    return folder;
+}
+
+QString Pipeline::renderJobFolder(const QString &root, const std::optional<QString> &destination)
+{
+    // An empty output path means none; taken as a file name it would put the folder wherever
+    // the program happens to run.
+    const QString base = destination && !destination->isEmpty() ? QFileInfo(*destination).absolutePath() : root;
+    const QString folder = QDir(base).absoluteFilePath(QStringLiteral(".KinoloomRender/")
+                                                       + json::uuidText(QUuid::createUuid()));
+    // A render that just finished removes ".KinoloomRender" when it is left empty; should that
+    // happen between making it and making the job folder inside, making them again succeeds.
+    for (int attempt = 1;; ++attempt) {
+        try {
+            makeFolder(folder);
+            return folder;
+        } catch (const FileError &) {
+            if (attempt == 3)
+                throw;
+        }
+    }
+}
+
+void Pipeline::clearCache(const QString &root)
+{
+    const QString folder = QDir(root).filePath(QStringLiteral("Cache/Render"));
+    const QFileInfo info(folder);
+    if (!info.exists() && !info.isSymLink())
+        return;
+    std::error_code error;
+    std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), error);
+    if (error)
+        throw FileError(QStringLiteral("remove"), folder, QString::fromStdString(error.message()));
+}
+
+} // namespace kinoloom

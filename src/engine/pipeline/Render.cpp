@@ -1,0 +1,33 @@
+#include "engine/pipeline/Pipeline.h"
+
+#include "engine/pipeline/RenderJob.h"
+#include "engine/pipeline/RenderSteps.h"
+#include "engine/process/ProcessRunner.h"
+#include "model/StudioProject.h"
+
+#include <QDir>
+
+namespace kinoloom {
+
+ExportRecord Pipeline::render(const StudioProject &project, const QString &projectFolder, bool isShort, bool preview,
+                              std::optional<QSize> testSize) const
+{
+    project.validate();
+    runner->checkCancellation();
+    overallUpdate(0);
+
+    // Concat lists and filter graphs need absolute paths: FFmpeg reads a list's relative paths
+    // against the list's own folder.
+    const RenderOutput output = preview ? RenderOutput::preview : isShort ? RenderOutput::vertical : RenderOutput::film;
+    const RenderPlan plan = RenderPlan::make(project, QDir(projectFolder).absolutePath(), output, testSize);
+    RenderJob job(plan);
+    const RenderedSegments segments = renderSegments(*this, plan, job);
+    const QString movie = encode(*this, plan, openingAndTitles(plan, segments, job.folder()), job.folder());
+    const QStringList thumbnails = takeThumbnails(*this, plan, movie, job.folder());
+    const ExportRecord record = deliver(plan, movie, thumbnails);
+    overallUpdate(1.0);
+    job.complete();
+    return record;
+}
+
+} // namespace kinoloom

@@ -1,0 +1,40 @@
+#include "engine/pipeline/RenderJob.h"
+
+#include "engine/pipeline/Pipeline.h"
+#include "engine/pipeline/RenderSteps.h"
+
+#include <QFileInfo>
+
+namespace kinoloom {
+
+RenderJob::RenderJob(const RenderPlan &plan)
+    : m_output(plan.outputName() + QLatin1Char('\n') + plan.root)
+    , m_lock(RenderJobLock::own(Pipeline::renderJobFolder(plan.root, plan.finalPath), m_output))
+{
+}
+
+QString RenderJob::holding(const QString &segment, const QString &segmentCache,
+                           const std::function<QString()> &renderAgain)
+{
+    const QString folder = QFileInfo(segment).absolutePath();
+    if (folder == this->folder() || folder == segmentCache)
+        return segment;
+    for (const RenderJobLock &held : m_reused) {
+        if (held.folder() == folder)
+            return segment;
+    }
+    std::optional<RenderJobLock> held = RenderJobLock::share(folder);
+    if (!held || !QFileInfo::exists(segment))
+        return renderAgain();
+    m_reused.push_back(std::move(*held));
+    return segment;
+}
+
+void RenderJob::complete()
+{
+    m_lock.removeIfUnused(m_output);
+    for (RenderJobLock &reused : m_reused)
+        reused.removeIfUnused(m_output);
+}
+
+} // namespace kinoloom

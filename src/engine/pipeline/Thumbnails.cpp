@@ -1,0 +1,52 @@
+#include "engine/pipeline/RenderSteps.h"
+
+#include "engine/media/FFmpegText.h"
+#include "engine/pipeline/Pipeline.h"
+#include "engine/process/ProcessRunner.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+namespace kinoloom {
+
+QList<double> Pipeline::thumbnailTimes(double total, double titleOffset, bool showingTitle)
+{
+    const double last = std::max(total - 0.1, 0.0);
+    QList<double> times;
+    for (int k = 1; k <= 8; ++k)
+        times.append(std::min(total * k / 10, last));
+    if (showingTitle && total > 0) {
+        // Two candidates inside the span in which the title card is fully shown.
+        const double lo = std::max(titleOffset + 4.1, 0.0);
+        const double hi = std::min(titleOffset + 8.9, total - 0.1);
+        if (lo < hi) {
+            times[0] = lo + 0.25 * (hi - lo);
+            times[1] = lo + 0.7 * (hi - lo);
+        }
+    }
+    return times;
+}
+
+QStringList takeThumbnails(const Pipeline &pipeline, const RenderPlan &plan, const QString &movie, const QString &job)
+{
+    if (plan.output == RenderOutput::preview)
+        return {};
+    const QList<double> times = Pipeline::thumbnailTimes(
+        plan.timeline.total, plan.timeline.offset, !plan.settings.title.isEmpty() || !plan.settings.subtitle.isEmpty());
+    QStringList thumbnails;
+    for (int n = 1; n <= times.size(); ++n) {
+        const QString thumbnail = QDir(job).filePath(QStringLiteral("Thumbnail-%1.jpg").arg(n));
+        pipeline.runner->runFFmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
+                                    QStringLiteral("-y"), QStringLiteral("-ss"), ffmpegNumber(times[n - 1]),
+                                    QStringLiteral("-i"), movie, QStringLiteral("-vf"), QStringLiteral("scale=1280:-2"),
+                                    QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-q:v"),
+                                    QStringLiteral("3"), QStringLiteral("-update"), QStringLiteral("1"), thumbnail},
+                                   [](const QString &) {});
+        thumbnails.append(thumbnail);
+        pipeline.overallUpdate(renderProgress::thumbnails.at(double(n) / double(times.size())));
+    }
+    return thumbnails;
+}
+
+} // namespace kinoloom
