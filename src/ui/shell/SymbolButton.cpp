@@ -25,6 +25,14 @@ SymbolButton::SymbolButton(const QString &symbol, qreal pixelSize, const QString
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+void SymbolButton::setSymbol(const QString &symbol, const QString &label)
+{
+    m_symbol = symbol;
+    setToolTip(label);
+    setAccessibleName(label);
+    update();
+}
+
 void SymbolButton::setColourRole(QPalette::ColorRole role)
 {
     m_role = role;

@@ -16,6 +16,8 @@ public:
     SymbolButton(const QString &symbol, qreal pixelSize, const QString &label, QWidget *parent = nullptr);
 
     QString symbol() const { return m_symbol; }
+    // For a button whose action flips (play and pause): the symbol with its tooltip and name.
+    void setSymbol(const QString &symbol, const QString &label);
     void setColourRole(QPalette::ColorRole role);
 
     QSize sizeHint() const override;
