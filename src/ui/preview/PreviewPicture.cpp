@@ -1,0 +1,105 @@
+#include "ui/preview/PreviewPicture.h"
+
+#include "ui/preview/VideoView.h"
+#include "ui/shell/StudioStyle.h"
+#include "ui/shell/SymbolView.h"
+
+#include <QLabel>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QVBoxLayout>
+
+namespace kinoloom {
+
+namespace {
+
+// A centred column of `top` over a line of text, in white at `opacity`, on the black picture.
+QWidget *centredMessage(QWidget *top, const QString &text, double opacity, const QString &name, QWidget *parent)
+{
+    auto *message = new QWidget(parent);
+    message->setObjectName(name);
+    QPalette palette = message->palette();
+    QColor white(Qt::white);
+    white.setAlphaF(opacity);
+    palette.setColor(QPalette::WindowText, white);
+    message->setPalette(palette);
+
+    auto *label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(StudioStyle::body());
+    label->setAlignment(Qt::AlignCenter);
+
+    auto *column = new QVBoxLayout(message);
+    column->setSpacing(StudioStyle::regular);
+    column->addStretch(1);
+    column->addWidget(top, 0, Qt::AlignHCenter);
+    column->addWidget(label, 0, Qt::AlignHCenter);
+    column->addStretch(1);
+    return message;
+}
+
+} // namespace
+
+PreviewPicture::PreviewPicture(QWidget *parent)
+    : QWidget(parent)
+    , m_view(new VideoView(nullptr, this))
+{
+    setObjectName(QStringLiteral("previewPicture"));
+    m_view->setCornerRadius(StudioStyle::radius);
+
+    auto *progress = new QProgressBar;
+    progress->setRange(0, 0);
+    progress->setTextVisible(false);
+    progress->setFixedSize(140, 6);
+    m_loading = centredMessage(progress, loadingText(), 0.7, QStringLiteral("previewLoading"), this);
+
+    auto *symbol = new SymbolView(QStringLiteral("play.rectangle"), 40, SymbolWeight::light);
+    m_empty = centredMessage(symbol, emptyText(), 0.6, QStringLiteral("previewEmpty"), this);
+    showContent(nullptr, false, {});
+}
+
+void PreviewPicture::showContent(PreviewPlayer *player, bool loading, const QImage &still)
+{
+    m_content = player    ? Content::player
+        : loading         ? Content::loading
+        : !still.isNull() ? Content::still
+                          : Content::empty;
+    m_still = m_content == Content::still ? still : QImage();
+    m_view->setPlayer(player);
+    m_view->setVisible(m_content == Content::player);
+    m_loading->setVisible(m_content == Content::loading);
+    m_empty->setVisible(m_content == Content::empty);
+    update();
+}
+
+QString PreviewPicture::message() const
+{
+    switch (m_content) {
+    case Content::loading: return loadingText();
+    case Content::empty: return emptyText();
+    default: return {};
+    }
+}
+
+void PreviewPicture::resizeEvent(QResizeEvent *)
+{
+    m_view->setGeometry(rect());
+    m_loading->setGeometry(rect());
+    m_empty->setGeometry(rect());
+}
+
+void PreviewPicture::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    QPainterPath shape;
+    shape.addRoundedRect(QRectF(rect()), StudioStyle::radius, StudioStyle::radius);
+    painter.fillPath(shape, Qt::black);
+    if (m_content != Content::still)
+        return;
+    painter.setClipPath(shape);
+    painter.drawImage(VideoView::pictureRect(m_still.size(), rect()), m_still);
+}
+
+} // namespace kinoloom
