@@ -89,7 +89,7 @@ void KinoloomApp::start()
             [this](QSize size) { captureWindowAtSize(size); });
     qApp->installEventFilter(new ShortcutPriority({m_commands->action(QStringLiteral("Export Film"))}, m_commands));
 
-    m_mainWindow = new MainWindow(m_model.get(), m_commands);
+    m_mainWindow = new MainWindow(m_model.get(), m_commands, m_options.desktop);
     connect(m_mainWindow, &MainWindow::firstShown, this, &KinoloomApp::openStartupProject);
     m_mainWindow->show();
 }

@@ -19,6 +19,7 @@ namespace kinoloom {
 
 class Appearance;
 class AutomaticSave;
+class DesktopServices;
 
 class SingleInstance;
 class StudioCommands;
@@ -37,6 +38,8 @@ struct KinoloomOptions
     // Where the single-instance lock and socket live; empty: the user's runtime folder.
     QString runtimeFolder;
     QString evidenceFolder;
+    // The file manager and browser of the views; none: the user's own.
+    std::shared_ptr<DesktopServices> desktop;
 
     // This process's arguments and folder, the user's defaults and the real machine.
     static KinoloomOptions live();

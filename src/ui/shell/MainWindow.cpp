@@ -1,20 +1,40 @@
 #include "ui/shell/MainWindow.h"
 
+#include "ui/shell/DesktopServices.h"
 #include "ui/shell/StudioCommands.h"
 #include "ui/shell/WorkspaceView.h"
+#include "ui/workspace/StageContent.h"
 
 #include <QMenuBar>
 
 namespace kinoloom {
 
-MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, QWidget *parent)
+MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared_ptr<DesktopServices> desktop,
+                       QWidget *parent)
     : QMainWindow(parent)
+    , m_desktop(desktop ? std::move(desktop) : DesktopServices::live())
     , m_workspace(new WorkspaceView(model))
+    , m_stageContent(new StageContent(model))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Kinoloom"));
     setCentralWidget(m_workspace);
     commands->populate(menuBar());
+
+    // Each view is put in its place by one line of its own group below, so that the groups grow
+    // side by side without touching each other.
+    m_workspace->setStageContent(m_stageContent);
+
+    // Sidebar, welcome screen and job drawer.
+
+    // Media browser, storyboard strip and role slots.
+
+    // Preview stage and clip range selector.
+
+    // Inspector.
+
+    // Export list and the publish workspace.
+
     m_workspace->setFocus();
     resize(defaultSize);
 }
