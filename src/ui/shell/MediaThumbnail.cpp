@@ -8,7 +8,16 @@ namespace kinoloom {
 
 namespace {
 
-QImage readImage(const QString &path)
+QRect fitted(const QSize &content, const QRect &bounds)
+{
+    const QSize size = content.scaled(bounds.size(), Qt::KeepAspectRatio);
+    return {bounds.x() + (bounds.width() - size.width()) / 2, bounds.y() + (bounds.height() - size.height()) / 2,
+            size.width(), size.height()};
+}
+
+} // namespace
+
+QImage MediaThumbnail::readPicture(const QString &path)
 {
     if (path.isEmpty())
         return {};
@@ -20,15 +29,6 @@ QImage readImage(const QString &path)
         reader.setScaledSize(size.scaled(largest, largest, Qt::KeepAspectRatio));
     return reader.read();
 }
-
-QRect fitted(const QSize &content, const QRect &bounds)
-{
-    const QSize size = content.scaled(bounds.size(), Qt::KeepAspectRatio);
-    return {bounds.x() + (bounds.width() - size.width()) / 2, bounds.y() + (bounds.height() - size.height()) / 2,
-            size.width(), size.height()};
-}
-
-} // namespace
 
 MediaThumbnail::MediaThumbnail(const QString &path, QWidget *parent)
     : QWidget(parent)
@@ -42,7 +42,7 @@ MediaThumbnail::MediaThumbnail(const QString &path, QWidget *parent)
 void MediaThumbnail::setPath(const QString &path)
 {
     m_path = path;
-    m_image = readImage(path);
+    m_image = readPicture(path);
     update();
 }
 
@@ -79,19 +79,26 @@ QSize MediaThumbnail::minimumSizeHint() const
 void MediaThumbnail::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
-    const QRect box = pictureBox();
-    painter.setClipRect(box);
+    paintPicture(painter, rect(), m_image, devicePixelRatioF());
+}
+
+void MediaThumbnail::paintPicture(QPainter &painter, const QRect &bounds, const QImage &image, qreal devicePixelRatio)
+{
+    const QRect box = fitted(QSize(16, 9), bounds);
+    painter.save();
+    painter.setClipRect(box, Qt::IntersectClip);
     painter.fillRect(box, Qt::black);
-    if (!m_image.isNull()) {
+    if (!image.isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(imageRect(), m_image);
-        return;
+        painter.drawImage(fitted(image.size(), box), image);
+    } else {
+        const int extent = symbolExtent(placeholderTextSize);
+        const QRect square(box.x() + (box.width() - extent) / 2, box.y() + (box.height() - extent) / 2, extent, extent);
+        painter.drawPixmap(square,
+                           symbolPixmap(QStringLiteral("film"), extent, QColor(142, 142, 147), SymbolWeight::regular,
+                                        devicePixelRatio));
     }
-    const int extent = symbolExtent(placeholderTextSize);
-    const QRect square(box.x() + (box.width() - extent) / 2, box.y() + (box.height() - extent) / 2, extent, extent);
-    painter.drawPixmap(square,
-                       symbolPixmap(QStringLiteral("film"), extent, QColor(142, 142, 147), SymbolWeight::regular,
-                                    devicePixelRatioF()));
+    painter.restore();
 }
 
 } // namespace kinoloom

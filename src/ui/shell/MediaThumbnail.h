@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QWidget>
 
+class QPainter;
+
 namespace kinoloom {
 
 // A 16:9 black box fitted into the widget, showing the image file at `path` scaled to fit with
@@ -22,6 +24,12 @@ public:
     // The 16:9 box within the widget's rectangle, and where the image lies inside it.
     QRect pictureBox() const;
     QRect imageRect() const;
+
+    // The same picture for views that draw it themselves (clipped, under an overlay): the image
+    // read as setPath reads it (null when there is none), and the 16:9 box fitted into `bounds`
+    // painted with it, or with the placeholder when `image` is null.
+    static QImage readPicture(const QString &path);
+    static void paintPicture(QPainter &painter, const QRect &bounds, const QImage &image, qreal devicePixelRatio);
 
     static constexpr int placeholderTextSize = 17;
     // Images larger than this on either side are decoded at a reduced size.
