@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Folders.h"
+#include "model/FileOperations.h"
 #include "model/JsonFile.h"
 
 #include <QDir>

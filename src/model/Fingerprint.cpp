@@ -1,8 +1,8 @@
 #include "model/Fingerprint.h"
 
 #include "model/CanonicalJson.h"
-#include "model/FileBytes.h"
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 #include "model/StudioProject.h"
 
 #include <QCryptographicHash>
@@ -61,7 +61,7 @@ QString file(const QString &path)
     if (path.isEmpty() || ::lstat(QFile::encodeName(standardised).constData(), &attributes) != 0) {
         const int error = path.isEmpty() ? ENOENT : errno;
         throw FileError(QStringLiteral("read the attributes of"), path.isEmpty() ? standardised : path,
-                        QString::fromLocal8Bit(std::strerror(error)));
+                        systemReason(error));
     }
     const QString modified = QDateTime::fromSecsSinceEpoch(attributes.st_mtim.tv_sec, Qt::UTC)
                                  .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));

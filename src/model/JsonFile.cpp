@@ -1,13 +1,12 @@
 #include "model/JsonFile.h"
 
-#include "model/FileBytes.h"
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 #include "model/Json.h"
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonParseError>
-#include <QSaveFile>
 
 namespace kinoloom::json {
 
@@ -36,17 +35,7 @@ QJsonObject readObjectFile(const QString &path)
 
 void writeObjectFile(const QString &path, const QJsonObject &object)
 {
-    const QByteArray bytes = prettyText(object);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw FileError(QStringLiteral("save"), path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        throw FileError(QStringLiteral("save"), path, reason);
-    }
-    if (!file.commit())
-        throw FileError(QStringLiteral("save"), path, file.errorString());
+    writeFileAtomically(path, prettyText(object), QStringLiteral("save"));
 }
 
 StudioError documentError(const QString &path, const JsonError &error)

@@ -1,6 +1,6 @@
 #include "model/ProjectStore.h"
 
-#include "model/Folders.h"
+#include "model/FileOperations.h"
 #include "model/Json.h"
 #include "model/JsonFile.h"
 #include "model/StudioError.h"

@@ -1,6 +1,6 @@
 #include "session/StudioModel.h"
 
-#include "model/Folders.h"
+#include "model/FileOperations.h"
 #include "model/ProjectStore.h"
 #include "model/RecentProjects.h"
 #include "session/FailureDescription.h"

@@ -1,6 +1,7 @@
 #include "session/UnreadableFile.h"
 
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +22,7 @@ void moveAsideUnreadable(const QString &path, const QDateTime &now)
     for (int suffix = 2; QFileInfo::exists(target) || QFileInfo(target).isSymLink(); ++suffix)
         target = base + QStringLiteral("-%1").arg(suffix);
     if (std::rename(QFile::encodeName(path).constData(), QFile::encodeName(target).constData()) != 0)
-        throw FileError(QStringLiteral("move aside"), path, QString::fromLocal8Bit(std::strerror(errno)));
+        throw FileError(QStringLiteral("move aside"), path, systemReason());
 }
 
 } // namespace kinoloom

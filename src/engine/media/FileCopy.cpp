@@ -1,6 +1,7 @@
 #include "engine/media/FileCopy.h"
 
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -68,7 +69,7 @@ void copyFile(const QString &source, const QString &destination, const std::func
     if (::fstat(input.handle(), &status) == 0)
         ::fchmod(partial.handle(), status.st_mode & 0777);
     if (::fsync(partial.handle()) != 0)
-        throw copyError(source, QString::fromLocal8Bit(std::strerror(errno)));
+        throw copyError(source, systemReason());
     partial.close();
     // Refuses to replace a file that is already there.
     if (!partial.rename(destination))

@@ -6,6 +6,7 @@
 #include "engine/process/ProcessRunner.h"
 #include "model/CancellationError.h"
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 #include "model/Json.h"
 #include "model/PathText.h"
 
@@ -26,11 +27,6 @@
 namespace kinoloom {
 
 namespace {
-
-QString systemReason()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 // Names in the listing of `ffmpeg -filters`: " T.C drawtext  V->V  Draw text ...".
 QSet<QString> filterNames(const QString &listing)
@@ -172,8 +168,7 @@ void MediaService::generateThumbnail(const QString &source, const QString &desti
     if (!QFileInfo(partial).isFile())
         throw StudioError(QStringLiteral("FFmpeg could not read a picture for the thumbnail of “%1”.")
                               .arg(path::lastComponent(source)));
-    if (std::rename(QFile::encodeName(partial).constData(), QFile::encodeName(destination).constData()) != 0)
-        throw FileError(QStringLiteral("save"), destination, systemReason());
+    renameFile(partial, destination, QStringLiteral("save"));
     removePartial.dismiss();
 }
 

@@ -1,34 +1,20 @@
 #include "engine/pipeline/Pipeline.h"
 
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 #include "model/Json.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QUuid>
 
-#include <filesystem>
-#include <system_error>
-
 namespace kinoloom {
-
-namespace {
-
-void makeFolder(const QString &folder)
-{
-    std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(folder.toStdString()), error);
-    if (error)
-        throw FileError(QStringLiteral("create"), folder, QString::fromStdString(error.message()));
-}
-
-} // namespace
 
 QString Pipeline::cacheRoot(const QString &root)
 {
     // Absolute, as every path the engine hands to FFmpeg.
     const QString folder = QDir(root).absoluteFilePath(QStringLiteral("Cache/Render"));
-    makeFolder(folder);
+    createFolder(folder);
     return folder;
 }
 
@@ -36,7 +22,7 @@ QString Pipeline::jobFolder(const QString &root)
 {
     const QString folder =
         QDir(cacheRoot(root)).filePath(QStringLiteral("Jobs/") + json::uuidText(QUuid::createUuid()));
-    makeFolder(folder);
+    createFolder(folder);
     return folder;
 }
 
@@ -51,7 +37,7 @@ QString Pipeline::renderJobFolder(const QString &root, const std::optional<QStri
     // happen between making it and making the job folder inside, making them again succeeds.
     for (int attempt = 1;; ++attempt) {
         try {
-            makeFolder(folder);
+            createFolder(folder);
             return folder;
         } catch (const FileError &) {
             if (attempt == 3)
@@ -66,10 +52,7 @@ void Pipeline::clearCache(const QString &root)
     const QFileInfo info(folder);
     if (!info.exists() && !info.isSymLink())
         return;
-    std::error_code error;
-    std::filesystem::remove_all(std::filesystem::path(folder.toStdString()), error);
-    if (error)
-        throw FileError(QStringLiteral("remove"), folder, QString::fromStdString(error.message()));
+    removeEntry(folder);
 }
 
 } // namespace kinoloom

@@ -1,6 +1,7 @@
 #include "engine/pipeline/RenderSteps.h"
 
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 #include "model/Json.h"
 #include "model/StudioError.h"
 
@@ -16,12 +17,6 @@ namespace {
 QString newUuidText()
 {
     return json::uuidText(QUuid::createUuid());
-}
-
-void makeFolder(const QString &path)
-{
-    if (!QDir().mkpath(path))
-        throw FileError(QStringLiteral("create the folder"), path, QString());
 }
 
 void moveFile(const QString &from, const QString &to)
@@ -56,7 +51,7 @@ QString kind(const RenderPlan &plan)
 ExportRecord deliver(const RenderPlan &plan, const QString &movie, const QStringList &thumbnails)
 {
     const QString folder = exportFolder(plan);
-    makeFolder(folder);
+    createFolder(folder);
     QStringList delivered;
     for (const QString &thumbnail : thumbnails) {
         const QString destination = QDir(folder).filePath(QFileInfo(thumbnail).fileName());

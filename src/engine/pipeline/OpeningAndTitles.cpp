@@ -2,11 +2,10 @@
 
 #include "engine/media/FFmpegText.h"
 #include "engine/pipeline/Pipeline.h"
-#include "model/FileError.h"
+#include "model/FileOperations.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace kinoloom {
 
@@ -19,10 +18,7 @@ QString Pipeline::concatList(const QStringList &segments, const QString &directo
         lines.append(QStringLiteral("file '") + escaped + QLatin1Char('\''));
     }
     const QString path = QDir(directory).filePath(name + QStringLiteral(".txt"));
-    QSaveFile file(path);
-    const QByteArray bytes = lines.join(QLatin1Char('\n')).toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw FileError(QStringLiteral("write"), path, file.errorString());
+    writeFileAtomically(path, lines.join(QLatin1Char('\n')).toUtf8());
     return path;
 }
 

@@ -6,7 +6,7 @@
 #include "engine/pipeline/ProgressBand.h"
 #include "engine/process/ProcessRunner.h"
 #include "model/CancellationError.h"
-#include "model/FileError.h"
+#include "model/FileOperations.h"
 #include "model/Fingerprint.h"
 #include "model/StudioError.h"
 #include "model/StudioProject.h"
@@ -54,14 +54,6 @@ bool exists(const QString &path)
     return std::filesystem::exists(std::filesystem::symlink_status(path.toStdString(), error));
 }
 
-void removeEntry(const QString &path)
-{
-    std::error_code error;
-    std::filesystem::remove_all(path.toStdString(), error);
-    if (error)
-        throw FileError(QStringLiteral("remove"), path, QString::fromStdString(error.message()));
-}
-
 void replaceAsset(StudioProject &project, const MediaAsset &asset)
 {
     for (MediaAsset &candidate : project.assets) {
@@ -69,28 +61,6 @@ void replaceAsset(StudioProject &project, const MediaAsset &asset)
             candidate = asset;
     }
 }
-
-// Removes a preparation job folder when its clip succeeded; a failed one stays for inspection.
-class JobFolderCleanup
-{
-public:
-    explicit JobFolderCleanup(QString path)
-        : m_path(std::move(path))
-    {
-    }
-    ~JobFolderCleanup()
-    {
-        if (m_succeeded)
-            QDir(m_path).removeRecursively();
-    }
-    JobFolderCleanup(const JobFolderCleanup &) = delete;
-    JobFolderCleanup &operator=(const JobFolderCleanup &) = delete;
-    void succeeded() { m_succeeded = true; }
-
-private:
-    QString m_path;
-    bool m_succeeded = false;
-};
 
 } // namespace
 
@@ -159,8 +129,7 @@ StudioProject Pipeline::prepare(const StudioProject &project, const QString &pro
         }
 
         const QString prepared = cacheRoot(root) + QStringLiteral("/Prepared");
-        if (!QDir().mkpath(prepared))
-            throw FileError(QStringLiteral("create the folder"), prepared, QString());
+        createFolder(prepared);
         const QString cached = prepared + QLatin1Char('/') + key
             + (clip.isImage ? QStringLiteral(".png") : QStringLiteral(".mkv"));
 
@@ -185,21 +154,17 @@ StudioProject Pipeline::prepare(const StudioProject &project, const QString &pro
             removeEntry(cached);
 
         const QString job = jobFolder(root);
-        JobFolderCleanup cleanup(job);
+        JobFolderGuard cleanup(job); // a failed clip's job folder stays for inspection
         const QString stage = QStringLiteral("Preparing ") + number + middleDot + clip.name;
         const auto progress = [&overall, band](double f) { overall(band.at(f)); };
         const QString out = runPreparationPasses(clip, settings, job, stage, progress);
 
-        std::error_code error;
-        std::filesystem::rename(out.toStdString(), cached.toStdString(), error);
-        if (error)
-            throw FileError(QStringLiteral("move the prepared clip to"), cached,
-                            QString::fromStdString(error.message()));
+        renameFile(out, cached, QStringLiteral("move the prepared clip to"));
         clip.preparation = QStringLiteral("Prepared");
         clip.preparedPath = cached;
         finish(clip);
         overall(band.end);
-        cleanup.succeeded();
+        cleanup.completed();
     }
     return result;
 }

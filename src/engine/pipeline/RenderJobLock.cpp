@@ -1,6 +1,7 @@
 #include "engine/pipeline/RenderJobLock.h"
 
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,11 +69,11 @@ RenderJobLock RenderJobLock::own(const QString &folder, const QString &output)
 {
     const int descriptor = openLockFile(folder, O_RDWR | O_CREAT | O_TRUNC);
     if (descriptor < 0)
-        throw FileError(QStringLiteral("create"), lockFile(folder), QString::fromLocal8Bit(std::strerror(errno)));
+        throw FileError(QStringLiteral("create"), lockFile(folder), systemReason());
     RenderJobLock held(folder, descriptor);
     const QByteArray text = output.toUtf8();
     if (!lock(descriptor, LOCK_SH) || ::write(descriptor, text.constData(), size_t(text.size())) != text.size())
-        throw FileError(QStringLiteral("write"), lockFile(folder), QString::fromLocal8Bit(std::strerror(errno)));
+        throw FileError(QStringLiteral("write"), lockFile(folder), systemReason());
     return held;
 }
 

@@ -1,7 +1,7 @@
 #include "engine/pipeline/RenderSteps.h"
 
 #include "engine/pipeline/Pipeline.h"
-#include "model/FileError.h"
+#include "model/FileOperations.h"
 #include "model/StudioError.h"
 #include "model/StudioProject.h"
 
@@ -12,12 +12,6 @@ namespace kinoloom {
 
 namespace {
 
-void makeFolder(const QString &path)
-{
-    if (!QDir().mkpath(path))
-        throw FileError(QStringLiteral("create the folder"), path, QString());
-}
-
 // A failed or cancelled export never leaves a partial movie at the final path, and never
 // replaces what stands there.
 std::optional<QString> finalOutputPath(const ProcessingSettings &settings, RenderOutput output)
@@ -27,7 +21,7 @@ std::optional<QString> finalOutputPath(const ProcessingSettings &settings, Rende
     const QString path = QDir::cleanPath(QFileInfo(*settings.finalOutputPath).absoluteFilePath());
     if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
         throw StudioError(QStringLiteral("Final output already exists. Choose a different path."));
-    makeFolder(QFileInfo(path).absolutePath());
+    createFolder(QFileInfo(path).absolutePath());
     return path;
 }
 

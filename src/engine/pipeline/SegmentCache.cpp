@@ -2,16 +2,15 @@
 
 #include "engine/pipeline/CompleteFile.h"
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -32,11 +31,6 @@ QByteArray nativePath(const QString &path)
     return QFile::encodeName(path);
 }
 
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 std::filesystem::path fsPath(const QString &path)
 {
     return std::filesystem::path(nativePath(path).toStdString());
@@ -45,23 +39,6 @@ std::filesystem::path fsPath(const QString &path)
 bool hardLink(const QString &source, const QString &destination)
 {
     return ::link(nativePath(source).constData(), nativePath(destination).constData()) == 0;
-}
-
-// Copies under a temporary name beside the destination and renames it into place, so an
-// interrupted copy never leaves a file under the destination's name.
-void copyThroughTemporary(const QString &source, const QString &destination)
-{
-    const QString temporary = destination + QStringLiteral(".partial");
-    std::error_code error;
-    std::filesystem::copy_file(fsPath(source), fsPath(temporary), std::filesystem::copy_options::overwrite_existing,
-                               error);
-    if (!error)
-        std::filesystem::rename(fsPath(temporary), fsPath(destination), error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(fsPath(temporary), ignored);
-        throw FileError(QStringLiteral("copy"), source, QString::fromStdString(error.message()));
-    }
 }
 
 std::optional<qint64> fileSize(const QString &path)
@@ -117,10 +94,7 @@ std::optional<QString> Pipeline::findSegment(const QString &key, const QString &
                                              const std::function<void(double)> &progress) const
 {
     const QString folder = QDir(cacheRoot).filePath(QStringLiteral("Segments"));
-    std::error_code error;
-    std::filesystem::create_directories(fsPath(folder), error);
-    if (error)
-        throw FileError(QStringLiteral("create"), folder, QString::fromStdString(error.message()));
+    createFolder(folder);
 
     const QString cacheFile = segmentCacheFile(cacheRoot, key);
     // A file cut short (a full disk, a crash of the machine) can still be large: only a complete
@@ -134,7 +108,7 @@ std::optional<QString> Pipeline::findSegment(const QString &key, const QString &
     const QFileInfo leftover(cacheFile);
     if (leftover.exists() || leftover.isSymLink()) {
         if (::unlink(nativePath(cacheFile).constData()) != 0)
-            throw FileError(QStringLiteral("remove"), cacheFile, systemReason(errno));
+            throw FileError(QStringLiteral("remove"), cacheFile, systemReason());
     }
 
     if (reuseInterruptedJobCache) {
@@ -208,16 +182,11 @@ void Pipeline::commitJobSegment(const QString &directory, int index, const QStri
     const QString segment = jobSegmentFile(directory, index);
     // An older segment must never end up paired with the new key.
     if (::unlink(nativePath(segment).constData()) != 0 && errno != ENOENT)
-        throw FileError(QStringLiteral("remove"), segment, systemReason(errno));
+        throw FileError(QStringLiteral("remove"), segment, systemReason());
 
     const QString keyPath = jobSegmentKeyFile(directory, index);
-    QSaveFile keyFile(keyPath);
-    if (!keyFile.open(QIODevice::WriteOnly) || keyFile.write(key.toLatin1() + '\n') < 0 || !keyFile.commit())
-        throw FileError(QStringLiteral("write"), keyPath, keyFile.errorString());
-
-    const QString partial = jobSegmentPartialFile(directory, index);
-    if (::rename(nativePath(partial).constData(), nativePath(segment).constData()) != 0)
-        throw FileError(QStringLiteral("rename"), partial, systemReason(errno));
+    writeFileAtomically(keyPath, key.toLatin1() + '\n');
+    renameFile(jobSegmentPartialFile(directory, index), segment, QStringLiteral("save"));
 }
 
 bool Pipeline::persistSegmentCache(const QString &segment, const QString &cacheFile, const QString &cacheRoot)
@@ -226,7 +195,7 @@ bool Pipeline::persistSegmentCache(const QString &segment, const QString &cacheF
         return true;
     if (!canKeepCacheFile(segment, cacheRoot))
         return false;
-    copyThroughTemporary(segment, cacheFile);
+    copyFileThroughTemporary(segment, cacheFile);
     return true;
 }
 
@@ -251,7 +220,7 @@ bool Pipeline::cacheFileFits(qint64 size, qint64 freeBytes, qint64 usedBytes)
 void Pipeline::linkOrCopy(const QString &source, const QString &destination)
 {
     if (!hardLink(source, destination))
-        copyThroughTemporary(source, destination);
+        copyFileThroughTemporary(source, destination);
 }
 
 QString Pipeline::copyResource(const QString &source, const QString &name, const QString &folder)
@@ -259,7 +228,7 @@ QString Pipeline::copyResource(const QString &source, const QString &name, const
     const QString destination = QDir(folder).filePath(name);
     const QFileInfo existing(destination);
     if ((existing.exists() || existing.isSymLink()) && ::unlink(nativePath(destination).constData()) != 0)
-        throw FileError(QStringLiteral("remove"), destination, systemReason(errno));
+        throw FileError(QStringLiteral("remove"), destination, systemReason());
     std::error_code error;
     std::filesystem::copy_file(fsPath(source), fsPath(destination), error);
     if (error)

@@ -1,6 +1,7 @@
 #include "engine/process/ChildProcess.h"
 
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 
 #include <QFile>
 
@@ -31,11 +32,6 @@ constexpr qsizetype chunkSize = 64 * 1024;
 // A grandchild may keep the pipe open and keep writing after the child ended; the final drain
 // takes what is buffered and does not follow such a writer for ever.
 constexpr int maximumDrainReads = 64;
-
-QString systemReason(int error)
-{
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 void closeFd(int &fd)
 {

@@ -1,6 +1,7 @@
 #include "ui/shell/WindowSnapshot.h"
 
 #include "model/FileError.h"
+#include "model/FileOperations.h"
 #include "model/Workspace.h"
 #include "session/FailureDescription.h"
 #include "session/StudioModel.h"
@@ -10,11 +11,9 @@
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
-#include <QSaveFile>
 #include <QWidget>
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,11 +25,6 @@ namespace {
 QString safePart(QString text)
 {
     return text.replace(QLatin1Char('/'), QLatin1Char('_'));
-}
-
-QString systemReason(int number)
-{
-    return QString::fromLocal8Bit(std::strerror(number));
 }
 
 } // namespace
@@ -73,10 +67,7 @@ void prepareFolder(const QString &folder)
 
 void write(const QByteArray &png, const QString &folder, const QString &name)
 {
-    const QString path = QDir(folder).filePath(name);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
-        throw FileError(QStringLiteral("write"), path, file.errorString());
+    writeFileAtomically(QDir(folder).filePath(name), png);
 }
 
 QString capture(QWidget *window, StudioModel &model, const QString &appearance, const QString &folder)
