@@ -24,6 +24,7 @@
 //   a panel, a factory) goes into StudioEnvironment as an interface or a factory, with a Live…
 //   implementation that forwards to the real thing; the session calls only the interface.
 
+#include "engine/automation/AutomationOptions.h"
 #include "model/ExportRecord.h"
 #include "model/GradeField.h"
 #include "model/JobProgress.h"
@@ -337,8 +338,30 @@ public:
 
     // --- Film road (StudioModelFilmRoad.cpp) -------------------------------------------------
 
+    // "Prepare Clips" (prepareOnly), "Render Preview" (preview) and "Export Film" (neither), as
+    // one job: the clips are prepared and written back, then the preview or the film and, when
+    // enabled, the Short are rendered and appended to the exports. A film needs a title, a
+    // subtitle and an output path; an unchanged completed render is selected again instead; a
+    // disk short of space asks first (`skipSpaceCheck` once the user said go on). The project
+    // keeps a resume state until the run ends, so Resume (`resumeFromRender`: the clips are
+    // prepared) and Start Again pick up a failed, cancelled or killed run.
     void process(bool preview, bool prepareOnly, bool skipSpaceCheck, bool resumeFromRender);
+    // Removes the project's "Cache/Render" and returns the clips prepared there to their
+    // originals. Not while busy.
     void clearCache();
+
+    // --- Automated run (StudioModelAutomation.cpp) -------------------------------------------
+
+    // One job from the source folder to the saved (and, with `upload`, uploaded) exports: scan,
+    // import of new files as copies, automatic hooks, validation, an optional decoding check of
+    // every clip, the disk-space question, preparation, the film and the optional Short. An
+    // upload run needs a checked destination channel (`automationChannelID`).
+    void automate(const AutomationOptions &options, const PublishSettings &publish);
+    // Job: finds the channel of the stored account for upload runs; clears the last one first,
+    // even while busy.
+    void checkAutomationChannel();
+    // Refreshes `dependencies` in the background; not a job. A later check always wins.
+    void checkDependencies();
 
     // --- Publishing (StudioModelPublishing.cpp) ----------------------------------------------
 
@@ -500,11 +523,37 @@ private:
     // Sets the stage of a job whose body is running here, on the main thread, at once.
     void showStage(const Job &job, const QString &text);
 
+    // Film road. `clearRenderCache` is clearCache's work: false, with `error` set, when the
+    // cache could not be removed.
+    bool reuseCompletedRender(bool preview);
+    bool clearRenderCache();
+    // Resume and Start Again of a film-road run; Start Again runs nothing when the cache stayed.
+    void resumeFilmRoad(bool preview, bool prepareOnly);
+    void restartFilmRoad(bool preview, bool prepareOnly);
+    // The estimate of the space a render needs on its disk; none when none can be made.
+    std::optional<DiskSpaceCheck> renderSpaceCheck(const StudioProject &project, const QString &root, bool preview);
+    QCoro::Task<> filmRoadJob(Job job, StudioProject project, QString root, bool preview, bool prepareOnly,
+                              bool resumeFromRender);
+    void storePreparedClip(const MediaAsset &clip);
+
+    // Automated run
+    QCoro::Task<> automationJob(Job job, AutomationOptions options, PublishSettings publish, StudioProject project,
+                                QString root, QString channelID);
+    // Makes the run's working copy the open project and writes it; a failed write fails the run.
+    void adoptWorkingCopy(const StudioProject &project, const QString &root);
+    // True to go on: enough space, or the user's answer to the low-disk-space question.
+    QCoro::Task<bool> confirmSpaceForAutomation(Job job, StudioProject project, QString root);
+    QCoro::Task<> automationUpload(Job job, ExportRecord record, PublishSettings publish, QString channelID);
+    QCoro::Task<> channelCheckJob(Job job);
+    QCoro::Task<> dependencyCheck(std::shared_ptr<MediaEngine> media, quint64 serial);
+
     // Publishing: the services on the job's transport, and the jobs' bodies.
     YouTubeService youtube(const Job &job) const;
     QCoro::Task<> connectJob(Job job);
     QCoro::Task<> reviewJob(Job job, ExportRecord record, PublishSettings settings);
-    QCoro::Task<> uploadJob(Job job, ExportRecord record, PublishSettings settings, QString token, QString channelID);
+    // Progress shows as the fraction of `stage`.
+    QCoro::Task<> uploadJob(Job job, ExportRecord record, PublishSettings settings, QString token, QString channelID,
+                            QString stage);
     QCoro::Task<> publishedVideoJob(Job job, ExportRecord record, QString thumbnailPath, bool thumbnail);
     QCoro::Task<> metadataDraftJob(Job job, QString title);
 
@@ -560,6 +609,8 @@ private:
     // Resumes the automated run that waits for the low-disk-space answer: called once, it
     // resumes the run on a later event-loop turn, never inside the answering call.
     std::function<void(bool proceed)> m_automationSpaceContinuation;
+    // The latest dependency check; an earlier one that ends later is dropped.
+    quint64 m_dependencyCheck = 0;
     int m_lockFD = -1;
     const QString m_recentProjectsKey = QStringLiteral("RecentProjects");
     const QString m_lastProjectKey = QStringLiteral("LastProjectPath");

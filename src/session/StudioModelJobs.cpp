@@ -196,12 +196,8 @@ std::optional<QString> StudioModel::diskFullMessage(const ProcessFailure &failur
         return std::nullopt;
     if (!m_root)
         return std::nullopt;
-    PipelineSetup setup;
-    setup.tools = m_tools;
-    setup.runner = m_environment.makeRunner();
     // The film's estimate, also when the failed render was a preview.
-    const std::optional<DiskSpaceCheck> check =
-        m_environment.makePipeline(std::move(setup))->diskSpaceCheck(m_project, *m_root, false);
+    const std::optional<DiskSpaceCheck> check = renderSpaceCheck(m_project, *m_root, false);
     if (!check)
         return std::nullopt;
     QString message = QStringLiteral("No space left while rendering on disk \"%1\"").arg(check->diskName);
@@ -230,13 +226,11 @@ void StudioModel::restoreResumeActions()
     const QPointer<StudioModel> self(this);
     m_retryAction = [self, state] {
         if (self)
-            self->process(state.preview, state.prepareOnly, false, state.resumeFromRender);
+            self->resumeFilmRoad(state.preview, state.prepareOnly);
     };
     m_restartAction = [self, state] {
-        if (!self)
-            return;
-        self->clearCache();
-        self->process(state.preview, state.prepareOnly, false, false);
+        if (self)
+            self->restartFilmRoad(state.preview, state.prepareOnly);
     };
 }
 

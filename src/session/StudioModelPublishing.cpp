@@ -160,18 +160,24 @@ void StudioModel::confirmUpload()
     const QString channelID = m_reviewedChannelID;
     dismissUploadReview();
     start(uploadTitle, {}, {}, false, {}, [this, record, settings, token, channelID](Job job) {
-        return uploadJob(std::move(job), record, settings, token, channelID);
+        return uploadJob(std::move(job), record, settings, token, channelID, uploadTitle);
     });
 }
 
 QCoro::Task<> StudioModel::uploadJob(Job job, ExportRecord record, PublishSettings settings, QString token,
-                                     QString channelID)
+                                     QString channelID, QString stage)
 {
     const YouTubeService service = youtube(job);
     YouTubeService::RecordChanged changed = [link = m_link](ExportRecord changedRecord) {
         return persistInSession(link, std::move(changedRecord));
     };
-    YouTubeService::Progress progress = [job](double fraction) { job.stage(uploadTitle, fraction); };
+    // A post that arrives after the next upload began is not this upload's any more.
+    YouTubeService::Progress progress = [job, stage](double fraction) {
+        job.writeBack([serial = job.serial(), stage, fraction](StudioModel &session) {
+            if (session.m_job.stage == stage)
+                session.postedStage(serial, stage, fraction);
+        });
+    };
     // Every change of the record has gone through `changed` already; the result needs no saving.
     co_await job.await(
         service.upload(record, settings, token, channelID, true, std::move(changed), std::move(progress)));

@@ -7,17 +7,22 @@
 //   session_helper upload <home> <folder> <api>  opens the folder, reviews and confirms the upload of its
 //                                               selected export to the services at <api>, says "uploading",
 //                                               then goes on until killed ("failed: <message>" if refused)
+//   session_helper export <home> <folder>       opens the folder and exports its film with the real engine,
+//                                               says "exporting", then "ended: <stage>" when the job ends
 
 #include "fixture/StudioHome.h"
 #include "model/ProjectStore.h"
 #include "model/StudioError.h"
+#include "session/LivePipeline.h"
 #include "session/StudioModel.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QGuiApplication>
 
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 
 using namespace kinoloom;
@@ -69,15 +74,39 @@ int upload(StudioModel &session, const QString &folder)
     return 0;
 }
 
+int exportFilm(StudioModel &session, const QString &folder)
+{
+    if (tryToOpen(session, folder) != QLatin1String("opened"))
+        return 3;
+    session.process(false, false, false, false);
+    if (!session.busy()) {
+        say(QStringLiteral("failed: ") + session.error().value_or(session.job().stage));
+        return 3;
+    }
+    say(QStringLiteral("exporting"));
+    waitForJob(session);
+    say(QStringLiteral("ended: ") + session.job().stage);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
-    const QStringList arguments = application.arguments().mid(1);
+    // The film's title card is drawn with Qt's painter, which needs the GUI application.
+    const bool exporting = argc > 1 && qstrcmp(argv[1], "export") == 0;
+    const std::unique_ptr<QCoreApplication> application = exporting ? std::make_unique<QGuiApplication>(argc, argv)
+                                                                    : std::make_unique<QCoreApplication>(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
     if (arguments.size() < 3)
         return 2;
     test::StudioHome home(arguments.at(1));
+    if (exporting) {
+        StudioEnvironment environment = home.environment();
+        environment.makePipeline = LivePipeline::factory();
+        StudioModel session(environment);
+        return exportFilm(session, arguments.at(2));
+    }
     if (arguments.at(0) == QLatin1String("upload") && arguments.size() == 4)
         home.useServices(QUrl(arguments.at(3)));
     StudioModel session(home.environment());
