@@ -290,6 +290,31 @@ private Q_SLOTS:
         keepPicture(stage.grab().toImage(), QStringLiteral("preview-") + situation);
     }
 
+    // A still is read again when its file changes, and shows the empty state once it is gone.
+    void aStillFollowsItsFile()
+    {
+        const QString path = m_folder.filePath(QStringLiteral("changing.png"));
+        QImage image(64, 36, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(path));
+        PreviewPicture picture;
+        picture.resize(160, 90);
+        picture.showContent(nullptr, false, path);
+        QCOMPARE(picture.content(), PreviewPicture::Content::still);
+        QVERIFY(near(picture.grab().toImage().pixelColor(80, 45), Qt::red, 8));
+
+        image = QImage(32, 18, QImage::Format_RGB32);
+        image.fill(Qt::blue);
+        QVERIFY(image.save(path));
+        picture.showContent(nullptr, false, path);
+        QVERIFY(near(picture.grab().toImage().pixelColor(80, 45), Qt::blue, 8));
+
+        QVERIFY(QFile::remove(path));
+        picture.showContent(nullptr, false, path);
+        QCOMPARE(picture.content(), PreviewPicture::Content::empty);
+        QCOMPARE(picture.message(), PreviewPicture::emptyText());
+    }
+
     void pictures_data()
     {
         QTest::addColumn<bool>("dark");

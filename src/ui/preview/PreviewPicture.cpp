@@ -4,6 +4,8 @@
 #include "ui/shell/StudioStyle.h"
 #include "ui/shell/SymbolView.h"
 
+#include <QFileInfo>
+#include <QImageReader>
 #include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
@@ -56,21 +58,36 @@ PreviewPicture::PreviewPicture(QWidget *parent)
 
     auto *symbol = new SymbolView(QStringLiteral("play.rectangle"), 40, SymbolWeight::light);
     m_empty = centredMessage(symbol, emptyText(), 0.6, QStringLiteral("previewEmpty"), this);
-    showContent(nullptr, false, {});
+    showContent(nullptr, false, QString());
 }
 
-void PreviewPicture::showContent(PreviewPlayer *player, bool loading, const QImage &still)
+void PreviewPicture::showContent(PreviewPlayer *player, bool loading, const QString &stillPath)
 {
-    m_content = player    ? Content::player
-        : loading         ? Content::loading
-        : !still.isNull() ? Content::still
-                          : Content::empty;
-    m_still = m_content == Content::still ? still : QImage();
+    m_content = player               ? Content::player
+        : loading                    ? Content::loading
+        : !still(stillPath).isNull() ? Content::still
+                                     : Content::empty;
     m_view->setPlayer(player);
     m_view->setVisible(m_content == Content::player);
     m_loading->setVisible(m_content == Content::loading);
     m_empty->setVisible(m_content == Content::empty);
     update();
+}
+
+const QImage &PreviewPicture::still(const QString &path)
+{
+    const QFileInfo file(path);
+    const QDateTime modified = path.isEmpty() ? QDateTime() : file.lastModified();
+    const qint64 size = path.isEmpty() ? -1 : file.size();
+    if (path != m_stillPath || modified != m_stillModified || size != m_stillSize) {
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        m_still = path.isEmpty() ? QImage() : reader.read();
+        m_stillPath = path;
+        m_stillModified = modified;
+        m_stillSize = size;
+    }
+    return m_still;
 }
 
 QString PreviewPicture::message() const

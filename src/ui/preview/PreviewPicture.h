@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QImage>
 #include <QWidget>
 
@@ -22,8 +23,9 @@ public:
 
     explicit PreviewPicture(QWidget *parent = nullptr);
 
-    // `still` is drawn when there is no player and nothing loads; a null image: none.
-    void showContent(PreviewPlayer *player, bool loading, const QImage &still);
+    // The image at `stillPath` is drawn when there is no player and nothing loads; a path that
+    // is empty or holds no image shows the empty state.
+    void showContent(PreviewPlayer *player, bool loading, const QString &stillPath);
 
     Content content() const { return m_content; }
     VideoView *view() const { return m_view; }
@@ -38,8 +40,15 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The still as it is on disk now: read again when the file changed, but not at every
+    // refresh, which a slider dragged over a still's grade asks for many times a second.
+    const QImage &still(const QString &path);
+
     Content m_content = Content::empty;
     QImage m_still;
+    QString m_stillPath;
+    QDateTime m_stillModified;
+    qint64 m_stillSize = -1;
     VideoView *m_view;
     QWidget *m_loading;
     QWidget *m_empty;

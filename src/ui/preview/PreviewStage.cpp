@@ -11,7 +11,6 @@
 #include "ui/shell/TimeLabel.h"
 
 #include <QFileInfo>
-#include <QImageReader>
 
 #include <cmath>
 
@@ -22,16 +21,6 @@ namespace {
 int rounded(double value)
 {
     return int(std::lround(value));
-}
-
-// A still read from disk each time the preview is drawn again: the file may have changed.
-QImage stillImage(const std::optional<QUrl> &url)
-{
-    if (!url)
-        return {};
-    QImageReader reader(url->toLocalFile());
-    reader.setAutoTransform(true);
-    return reader.read();
 }
 
 } // namespace
@@ -134,12 +123,12 @@ void PreviewStage::refresh()
     if (m_comparison) {
         m_originalPanel->setPlayer(m_original);
         m_effectPanel->setPlayer(player);
-        m_picture->showContent(nullptr, false, {});
+        m_picture->showContent(nullptr, false, QString());
     } else {
         m_originalPanel->setPlayer(nullptr);
         m_effectPanel->setPlayer(nullptr);
         const bool loading = m_model && m_model->previewLoading();
-        m_picture->showContent(player, loading, player || loading ? QImage() : stillImage(url));
+        m_picture->showContent(player, loading, url ? url->toLocalFile() : QString());
     }
 
     const bool prepare = m_model && m_model->workspace() == Workspace::prepare;
