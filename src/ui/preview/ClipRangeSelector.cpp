@@ -57,10 +57,9 @@ ClipRangeSelector::ClipRangeSelector(StudioModel *model, QWidget *parent)
     m_cap->setObjectName(QStringLiteral("fiveSecondLimit"));
     auto *capSymbol = new SymbolView(QStringLiteral("timer"), 12);
     QLabel *capText = captionLabel(QStringLiteral("5-second limit"), QStringLiteral("fiveSecondLimitText"), false);
-    QPalette accent = capText->palette();
-    accent.setColor(QPalette::WindowText, StudioStyle::accent(palette()));
-    capText->setPalette(accent);
-    capSymbol->setColour(StudioStyle::accent(palette()));
+    // The accent is the palette's highlight, read when painted, so a change of appearance shows.
+    capText->setForegroundRole(QPalette::Highlight);
+    capSymbol->setColourRole(QPalette::Highlight);
     auto *capRow = new QHBoxLayout(m_cap);
     capRow->setContentsMargins(0, 0, 0, 0);
     capRow->setSpacing(StudioStyle::small);
