@@ -1,8 +1,10 @@
+#include "RecordingDesktop.h"
 #include "UiTestSupport.h"
 #include "fixture/OpenProject.h"
 #include "fixture/StudioFixture.h"
 #include "session/PreviewPlayer.h"
 #include "support/MediaFixtures.h"
+#include "ui/preview/ClipRangeSelector.h"
 #include "ui/preview/ComparisonPanel.h"
 #include "ui/preview/FrameAnalysisPanel.h"
 #include "ui/preview/PreviewInfoBar.h"
@@ -10,6 +12,10 @@
 #include "ui/preview/PreviewPicture.h"
 #include "ui/preview/PreviewStage.h"
 #include "ui/preview/VideoView.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/PaneSlot.h"
+#include "ui/shell/StudioCommands.h"
+#include "ui/workspace/StageContent.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -315,6 +321,29 @@ private Q_SLOTS:
         QCOMPARE(picture.message(), PreviewPicture::emptyText());
     }
 
+    // The main window shows the preview on every stage but Media, and the range selector on
+    // Edit for the selected video.
+    void theMainWindowHoldsThePreview()
+    {
+        const MediaAsset clip = clipAsset(m_media->silentClip(), QStringLiteral("Beach"));
+        OpenProject open({clip});
+        StudioModel &model = *open.model;
+        StudioCommands commands(&model);
+        MainWindow window(&model, &commands, std::make_shared<RecordingDesktop>());
+        model.setWorkspace(Workspace::edit);
+        model.selectAsset(clip.id);
+        window.show();
+        StudioFixture::settle();
+        const StageContent &content = *window.stageContent();
+        auto *stage = qobject_cast<PreviewStage *>(content.slot(StagePart::previewStage)->content());
+        auto *range = qobject_cast<ClipRangeSelector *>(content.slot(StagePart::clipRangeSelector)->content());
+        QVERIFY(stage && range);
+        QVERIFY(stage->isVisible() && range->isVisible());
+        QVERIFY(stage->showsComparison());
+        QVERIFY(range->isEnabled());
+        QCOMPARE(range->selectedText(), QStringLiteral("2.00 s selected"));
+    }
+
     void pictures_data()
     {
         QTest::addColumn<bool>("dark");
@@ -358,6 +387,17 @@ private Q_SLOTS:
         model.player()->pause();
         QTRY_VERIFY(!model.player()->playing());
         keepPicture(window.grab().toImage(), QStringLiteral("preview-export-") + look);
+
+        StudioCommands commands(&model);
+        MainWindow main(&model, &commands, std::make_shared<RecordingDesktop>());
+        model.setWorkspace(Workspace::edit);
+        model.selectAsset(clip.id);
+        main.show();
+        auto *stageInWindow = qobject_cast<PreviewStage *>(
+            main.stageContent()->slot(StagePart::previewStage)->content());
+        QTRY_VERIFY_WITH_TIMEOUT(framesShown(*stageInWindow), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!stageInWindow->showsAnalysis() || stageInWindow->analysis()->showsGraphs(), 10000);
+        keepPicture(main.grab().toImage(), QStringLiteral("window-edit-") + look);
         useStudioLook(false);
     }
 };

@@ -1,5 +1,7 @@
 #include "ui/shell/MainWindow.h"
 
+#include "ui/preview/ClipRangeSelector.h"
+#include "ui/preview/PreviewStage.h"
 #include "ui/shell/DesktopServices.h"
 #include "ui/shell/StudioCommands.h"
 #include "ui/shell/WorkspaceView.h"
@@ -30,6 +32,8 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
     // Media browser, storyboard strip and role slots.
 
     // Preview stage and clip range selector.
+    m_stageContent->setPart(StagePart::previewStage, new PreviewStage(model));
+    m_stageContent->setPart(StagePart::clipRangeSelector, new ClipRangeSelector(model));
 
     // Inspector.
 
