@@ -29,6 +29,12 @@ QString StatusLabel::text() const
     return m_text->text();
 }
 
+void StatusLabel::setText(const QString &text)
+{
+    if (text != m_text->text())
+        m_text->setText(text);
+}
+
 QString StatusLabel::symbol() const
 {
     return m_symbol->symbol();

@@ -17,6 +17,7 @@ public:
                          QWidget *parent = nullptr);
 
     QString text() const;
+    void setText(const QString &text);
     QString symbol() const;
 
 private:

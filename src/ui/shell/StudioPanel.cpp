@@ -9,6 +9,7 @@ namespace kinoloom {
 StudioPanel::StudioPanel(const QList<QWidget *> &content, QWidget *parent)
     : QWidget(parent)
     , m_column(new QVBoxLayout(this))
+    , m_fill(&StudioStyle::panel)
 {
     m_column->setContentsMargins(StudioStyle::insets(StudioStyle::padding));
     m_column->setSpacing(StudioStyle::regular);
@@ -27,6 +28,18 @@ void StudioPanel::addLayout(QLayout *layout)
     m_column->addLayout(layout);
 }
 
+void StudioPanel::setInsets(const QMargins &insets, int spacing)
+{
+    m_column->setContentsMargins(insets);
+    m_column->setSpacing(spacing);
+}
+
+void StudioPanel::setFill(QColor (*fill)(const QPalette &palette))
+{
+    m_fill = fill;
+    update();
+}
+
 void StudioPanel::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -35,7 +48,7 @@ void StudioPanel::paintEvent(QPaintEvent *)
     const qreal outline = std::max(0.5, 1.0 / devicePixelRatioF());
     const QRectF frame = QRectF(rect()).adjusted(outline / 2, outline / 2, -outline / 2, -outline / 2);
     painter.setPen(QPen(StudioStyle::rule(palette()), outline));
-    painter.setBrush(StudioStyle::panel(palette()));
+    painter.setBrush(m_fill(palette()));
     painter.drawRoundedRect(frame, StudioStyle::radius, StudioStyle::radius);
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QColor>
 #include <QList>
+#include <QMargins>
+#include <QPalette>
 #include <QWidget>
 
 class QLayout;
@@ -21,11 +24,17 @@ public:
     void addWidget(QWidget *widget);
     void addLayout(QLayout *layout);
 
+    // A panel inside another surface: its own insets and spacing, and the colour it fills with
+    // (the panel colour by default).
+    void setInsets(const QMargins &insets, int spacing);
+    void setFill(QColor (*fill)(const QPalette &palette));
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
     QVBoxLayout *m_column;
+    QColor (*m_fill)(const QPalette &palette);
 };
 
 } // namespace kinoloom

@@ -24,6 +24,21 @@ QSize StudioProxyStyle::sizeFromContents(ContentsType type, const QStyleOption *
     return size;
 }
 
+void StudioProxyStyle::drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                                     const QWidget *widget) const
+{
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    if (element != PE_IndicatorCheckBox)
+        return;
+    // Fusion outlines the box in a darker window colour, which vanishes on a dark field.
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->setPen(QPen(StudioStyle::rule(option->palette), 1));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRoundedRect(QRectF(option->rect).adjusted(0.5, 0.5, -0.5, -0.5), 2, 2);
+    painter->restore();
+}
+
 void StudioProxyStyle::drawControl(ControlElement element, const QStyleOption *option, QPainter *painter,
                                    const QWidget *widget) const
 {
