@@ -1,5 +1,6 @@
 #include "ui/shell/MainWindow.h"
 
+#include "ui/inspector/InspectorView.h"
 #include "ui/preview/ClipRangeSelector.h"
 #include "ui/preview/PreviewStage.h"
 #include "ui/shell/DesktopServices.h"
@@ -36,6 +37,7 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
     m_stageContent->setPart(StagePart::clipRangeSelector, new ClipRangeSelector(model));
 
     // Inspector.
+    m_workspace->setInspector(new InspectorView(model, {m_desktop, HardwareEncoderCheck::live()}));
 
     // Export list and the publish workspace.
 
