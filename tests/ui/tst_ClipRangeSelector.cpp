@@ -1,7 +1,6 @@
 #include "UiTestSupport.h"
 #include "fixture/OpenProject.h"
 #include "fixture/StudioFixture.h"
-#include "support/MediaFixtures.h"
 #include "ui/preview/ClipRangeSelector.h"
 #include "ui/preview/RangeGeometry.h"
 #include "ui/preview/RangeHandle.h"
@@ -11,6 +10,7 @@
 #include <QAccessibleActionInterface>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -76,17 +76,24 @@ class tst_ClipRangeSelector : public QObject
 
 private:
     QTemporaryDir m_folder;
-    std::unique_ptr<MediaFixtures> m_media;
+    QString m_clip;
 
-    QString file() const { return m_media->silentClip(); }
+    QString file() const { return m_clip; }
 
 private Q_SLOTS:
     void initTestCase()
     {
         useStudioLook();
         QVERIFY(m_folder.isValid());
-        m_media = std::make_unique<MediaFixtures>(m_folder.path());
-        QVERIFY(!file().isEmpty());
+        // A real 10-second clip, small enough to make in a moment.
+        m_clip = m_folder.filePath(QStringLiteral("ten.mp4"));
+        QProcess ffmpeg;
+        ffmpeg.start(QStringLiteral("ffmpeg"),
+                     {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+                      QStringLiteral("-i"), QStringLiteral("testsrc2=s=64x36:r=30:d=10"), QStringLiteral("-pix_fmt"),
+                      QStringLiteral("yuv420p"), m_clip});
+        QVERIFY(ffmpeg.waitForFinished(60000));
+        QCOMPARE(ffmpeg.exitCode(), 0);
     }
 
     void geometry_data()
