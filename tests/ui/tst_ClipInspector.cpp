@@ -1,7 +1,9 @@
 #include "InspectorFixture.h"
+#include "session/PreviewPlayer.h"
 #include "ui/inspector/ClipFacts.h"
 #include "ui/inspector/ClipInspector.h"
 #include "ui/inspector/SymbolLabel.h"
+#include "ui/preview/VideoView.h"
 #include "ui/shell/MediaThumbnail.h"
 #include "ui/shell/StatusLabel.h"
 
@@ -95,6 +97,28 @@ private slots:
         fixture.select(fixture.still);
         QCOMPARE(facts->value(QStringLiteral("Duration")), QStringLiteral("Still image"));
         QVERIFY(fixture.find<MediaThumbnail>(QStringLiteral("clipThumbnail")));
+    }
+
+    void theSessionsPlayerShowsTheClip()
+    {
+        InspectorFixture fixture;
+        fixture.openWithClips();
+        fixture.makeView();
+        auto *player = fixture.find<VideoView>(QStringLiteral("clipPlayer"));
+        auto *thumbnail = fixture.find<MediaThumbnail>(QStringLiteral("clipThumbnail"));
+        fixture.model->selectAsset(fixture.video);
+        QTRY_VERIFY(fixture.model->player());
+        fixture.settle();
+        QVERIFY(fixture.shown(player) && !fixture.shown(thumbnail));
+        QCOMPARE(player->player(), fixture.model->player());
+        QTRY_VERIFY_WITH_TIMEOUT(!fixture.model->player()->frame().isNull(), 20000);
+
+        // A still has no player: its thumbnail stands in.
+        fixture.model->selectAsset(fixture.still);
+        fixture.settle();
+        QVERIFY(!fixture.model->player());
+        QVERIFY(!fixture.shown(player) && fixture.shown(thumbnail));
+        QCOMPARE(player->player(), nullptr);
     }
 
     void aSixthHookIsRefusedAndThePickerKeepsTheRole()

@@ -1,5 +1,6 @@
 #include "InspectorFixture.h"
 #include "model/ClipGrade.h"
+#include "session/PreviewPlayer.h"
 #include "ui/inspector/ClipFacts.h"
 #include "ui/inspector/EditInspector.h"
 #include "ui/inspector/InspectorSection.h"
@@ -248,7 +249,8 @@ private slots:
             project.assets[0].grade = grade;
         });
         fixture.makeView();
-        fixture.select(fixture.video);
+        fixture.model->selectAsset(fixture.video);
+        QTRY_VERIFY_WITH_TIMEOUT(fixture.model->player() && !fixture.model->player()->frame().isNull(), 20000);
         fixture.stage(stage);
         const QImage picture = test::render(*fixture.view, QSize(360, 1500));
         test::useStudioLook(false);

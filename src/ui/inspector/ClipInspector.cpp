@@ -4,6 +4,7 @@
 #include "ui/inspector/ClipFacts.h"
 #include "ui/inspector/SymbolLabel.h"
 #include "ui/inspector/Tones.h"
+#include "ui/preview/VideoView.h"
 #include "ui/shell/ClampedLabel.h"
 #include "ui/shell/MediaThumbnail.h"
 #include "ui/shell/StatusLabel.h"
@@ -74,12 +75,21 @@ ClipInspector::ClipInspector(StudioModel *model, QWidget *parent)
     details->setContentsMargins(0, 0, 0, 0);
     details->setSpacing(StudioStyle::compact);
 
+    // The session's player when it has one, else the clip's thumbnail.
     auto *frame = new MediaFrame(m_details);
+    auto *player = new VideoView(nullptr, frame);
+    player->setObjectName(QStringLiteral("clipPlayer"));
+    player->setCornerRadius(StudioStyle::radius);
     auto *thumbnail = new MediaThumbnail({}, frame);
     thumbnail->setObjectName(QStringLiteral("clipThumbnail"));
+    frame->layout()->addWidget(player);
     frame->layout()->addWidget(thumbnail);
     details->addWidget(frame);
-    follow([model, thumbnail] {
+    follow([model, player, thumbnail] {
+        PreviewPlayer *current = model->player();
+        player->setPlayer(current);
+        player->setVisible(current != nullptr);
+        thumbnail->setVisible(current == nullptr);
         const std::optional<MediaAsset> asset = model->asset();
         const QString path = asset ? asset->thumbnail.value_or(QString()) : QString();
         if (path != thumbnail->path())

@@ -12,7 +12,7 @@ class MediaThumbnail;
 class StatusLabel;
 class SymbolLabel;
 
-// The Media stage's section: the selected clip with the session's player (or its thumbnail),
+// The Media stage's section: the selected clip in the session's player (or its thumbnail),
 // its name, role, facts, preparation status and review note, and the actions on it: use it
 // also as a hook, relink its source, remove it from the project.
 class ClipInspector : public InspectorSection
