@@ -79,6 +79,11 @@ public:
     // afterwards. The project is not saved here.
     ~StudioModel() override;
 
+    // The file panels and the keyring of this session's machine, for the few views that ask the
+    // user for a path or store a secret themselves (the settings window's text-generation key).
+    FilePanels &panels() const { return *m_environment.panels; }
+    SecretStore &vault() const { return *m_environment.vault; }
+
     // --- Published properties ----------------------------------------------------------------
 
     // The open project, a value; replaced by activation, edited in place by operations and views.

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLayout>
 #include <QStyle>
+#include <QTest>
 #include <QWidget>
 
 namespace kinoloom::test {
@@ -20,6 +21,14 @@ inline void useStudioLook(bool dark = false)
     QApplication::setPalette(dark ? StudioPalette::dark() : StudioPalette::light());
     // Widgets that exist learn of the new palette through posted events.
     QCoreApplication::processEvents();
+}
+
+// The rows "light" and "dark" of a column "dark", for tests that draw in both appearances.
+inline void lightAndDarkRows()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("light") << false;
+    QTest::newRow("dark") << true;
 }
 
 // The widget laid out at `size` and drawn offscreen, at one pixel per point.

@@ -1,3 +1,4 @@
+#include "AppOptions.h"
 #include "UiTestSupport.h"
 #include "fixture/StudioFixture.h"
 #include "model/ProjectStore.h"
@@ -19,24 +20,7 @@
 
 using namespace kinoloom;
 
-namespace {
-
-// An application living in `fixture`'s home: its defaults, its scripted environment, its own
-// runtime and evidence folders.
-KinoloomOptions optionsIn(const test::StudioHome &home, QStringList arguments = {})
-{
-    KinoloomOptions options;
-    options.arguments = QStringList{QStringLiteral("kinoloom")} + arguments;
-    options.currentDirectory = home.path(QString());
-    options.defaults = home.defaults();
-    options.environment = [&home] { return home.environment(); };
-    options.runtimeFolder = home.path(QStringLiteral("runtime"));
-    options.evidenceFolder = home.path(QStringLiteral("evidence"));
-    QDir().mkpath(options.runtimeFolder);
-    return options;
-}
-
-} // namespace
+using test::optionsIn;
 
 class tst_KinoloomApp : public QObject
 {

@@ -3,6 +3,7 @@
 #include "model/ProjectStore.h"
 #include "session/FailureDescription.h"
 #include "session/StudioModel.h"
+#include "ui/settings/StudioSettings.h"
 #include "ui/shell/Appearance.h"
 #include "ui/shell/AutomaticSave.h"
 #include "ui/shell/HelpView.h"
@@ -132,6 +133,8 @@ QWidget *KinoloomApp::settingsWindow()
 {
     if (!m_settingsWindow) {
         m_settingsContent = new PaneSlot(QStringLiteral("settings"));
+        if (m_model)
+            m_settingsContent->setContent(new StudioSettings(m_model.get(), m_appearance));
         m_settingsWindow = makeWindow(QStringLiteral("settingsWindow"), QStringLiteral("Settings"), m_settingsContent,
                                       settingsSize);
     }

@@ -3,6 +3,7 @@
 #include "ui/inspector/InspectorView.h"
 #include "ui/preview/ClipRangeSelector.h"
 #include "ui/preview/PreviewStage.h"
+#include "ui/settings/WorkflowRenameSheet.h"
 #include "ui/shell/DesktopServices.h"
 #include "ui/shell/StudioCommands.h"
 #include "ui/shell/WorkspaceView.h"
@@ -40,6 +41,9 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
     m_workspace->setInspector(new InspectorView(model, {m_desktop, HardwareEncoderCheck::live()}));
 
     // Export list and the publish workspace.
+
+    // Automated-run and workflow rename sheets.
+    m_workspace->setSheetContent(Sheet::workflowRename, WorkflowRenameSheet::content());
 
     m_workspace->setFocus();
     resize(defaultSize);

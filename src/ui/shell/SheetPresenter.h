@@ -37,6 +37,7 @@ public:
     // Replaces what the sheet shows from its next opening on; none: an empty placeholder.
     void setContent(SheetContent content);
     QDialog *dialog() const { return m_dialog; }
+    Sheet sheet() const { return m_sheet; }
 
     static QString objectName(Sheet sheet);
 
