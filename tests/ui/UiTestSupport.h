@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLayout>
+#include <QPushButton>
 #include <QStyle>
 #include <QTest>
 #include <QWidget>
@@ -29,6 +30,16 @@ inline void lightAndDarkRows()
     QTest::addColumn<bool>("dark");
     QTest::newRow("light") << false;
     QTest::newRow("dark") << true;
+}
+
+// The control of type T named `name` inside `window`; a missing one ends the test program.
+template <typename T = QPushButton>
+T *control(const QWidget *window, const QString &name)
+{
+    T *found = window->findChild<T *>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
 }
 
 // The widget laid out at `size` and drawn offscreen, at one pixel per point.

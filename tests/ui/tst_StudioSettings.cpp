@@ -23,6 +23,8 @@
 
 using namespace kinoloom;
 
+using test::control;
+
 namespace {
 
 const QString deniedSentence = QStringLiteral(
@@ -39,15 +41,6 @@ public:
     std::optional<QByteArray> read(const QString &key) override { return Vault::read(key); }
     void remove(const QString &) override { throw StudioError(removalDenied); }
 };
-
-template <typename T = QPushButton>
-T *control(const QWidget *window, const QString &name)
-{
-    T *found = window->findChild<T *>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
 
 // The settings window of a session in `home`, shown.
 struct SettingsWindow
@@ -269,6 +262,25 @@ private slots:
         // A cancelled panel changes nothing.
         settings.find(QStringLiteral("gyroflowChooseButton"))->click();
         QCOMPARE(ToolPaths::load(*fixture.home.defaults()).gyroflow, chosen);
+    }
+
+    void checkDependenciesSavesThePathAndListsTheReport()
+    {
+        test::StudioFixture fixture;
+        SettingsWindow settings(fixture.model.get(), fixture.home);
+        auto *field = settings.find<QLineEdit>(QStringLiteral("gyroflowPathField"));
+        fixture.model->setTools(ToolPaths{fixture.home.path(QStringLiteral("NoGyroflow"))});
+        settings.find(QStringLiteral("checkDependenciesButton"))->click();
+        QCOMPARE(ToolPaths::load(*fixture.home.defaults()).gyroflow, fixture.home.path(QStringLiteral("NoGyroflow")));
+        // The window stays usable while the check runs: it is no job.
+        QVERIFY(settings.tabs()->isEnabled());
+        QTRY_VERIFY(!fixture.model->dependencies().isEmpty());
+        test::StudioFixture::settle();
+        const QStringList shown = labels(
+            settings.window.window()->findChildren<ClampedLabel *>(QStringLiteral("dependencyLine")));
+        QCOMPARE(shown, fixture.model->dependencies());
+        QVERIFY2(shown.join(QLatin1Char('\n')).contains(QStringLiteral("Gyroflow")), qPrintable(shown.join(", ")));
+        QCOMPARE(field->text(), fixture.home.path(QStringLiteral("NoGyroflow")));
     }
 
     void aWorkflowChosenInThePickerChangesTheProject()

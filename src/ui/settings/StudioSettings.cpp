@@ -2,6 +2,7 @@
 
 #include "session/StudioModel.h"
 #include "ui/settings/AccountSettingsTab.h"
+#include "ui/settings/AutomationView.h"
 #include "ui/settings/GeneralSettingsTab.h"
 #include "ui/settings/ToolSettingsTab.h"
 #include "ui/settings/WorkflowRenameSheet.h"
@@ -75,6 +76,7 @@ void StudioSettings::showEvent(QShowEvent *event)
     QWidget *window = this->window();
     m_presentations = new QObject(this);
     auto *automation = new SheetPresenter(m_model, window, Sheet::automation);
+    automation->setContent(AutomationView::content());
     automation->setParent(m_presentations);
     auto *rename = new SheetPresenter(m_model, window, Sheet::workflowRename);
     rename->setContent(WorkflowRenameSheet::content());

@@ -39,12 +39,24 @@ ToolSettingsTab::ToolSettingsTab(StudioModel *model, QWidget *parent)
                               }};
     form->addRow(executable(QStringLiteral("Gyroflow"), std::move(gyroflow)));
 
+    auto *check = new QPushButton(QStringLiteral("Check dependencies"), this);
+    check->setObjectName(QStringLiteral("checkDependenciesButton"));
+    QHBoxLayout *checkRow = buttonRow();
+    checkRow->addWidget(check);
+    checkRow->addStretch(1);
+    form->addRow(checkRow);
     m_report->setSpacing(StudioStyle::small);
     form->addRow(m_report);
     form->addRow(
         makeNote(QStringLiteral("FFmpeg and ffprobe run from the programs installed on the system. vid.stab is "
                                 "included. Titles are drawn natively."),
                  StudioStyle::caption(), this));
+
+    connect(check, &QPushButton::clicked, this, [this] {
+        // Saved again first, so the check runs with the path on screen.
+        m_model->saveTools();
+        m_model->checkDependencies();
+    });
 
     auto *refresh = new CoalescedRefresh([this] { this->refresh(); }, this);
     refresh->follow(model, &StudioModel::toolsChanged, &StudioModel::dependenciesChanged);

@@ -3,6 +3,7 @@
 #include "ui/inspector/InspectorView.h"
 #include "ui/preview/ClipRangeSelector.h"
 #include "ui/preview/PreviewStage.h"
+#include "ui/settings/AutomationView.h"
 #include "ui/settings/WorkflowRenameSheet.h"
 #include "ui/shell/DesktopServices.h"
 #include "ui/shell/StudioCommands.h"
@@ -43,6 +44,7 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
     // Export list and the publish workspace.
 
     // Automated-run and workflow rename sheets.
+    m_workspace->setSheetContent(Sheet::automation, AutomationView::content());
     m_workspace->setSheetContent(Sheet::workflowRename, WorkflowRenameSheet::content());
 
     m_workspace->setFocus();
