@@ -3,6 +3,7 @@
 #include "engine/media/FFmpegText.h"
 #include "engine/media/FileCopy.h"
 #include "engine/media/MediaFileTypes.h"
+#include "engine/media/ThumbnailCommand.h"
 #include "engine/process/ProcessRunner.h"
 #include "model/CancellationError.h"
 #include "model/FileError.h"
@@ -135,20 +136,10 @@ MediaAsset MediaService::importAsset(const QString &source, const QString &root,
 QStringList MediaService::thumbnailArguments(const QString &source, const QString &destination, double duration,
                                              bool image, bool middle)
 {
-    QStringList arguments{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
-                          QStringLiteral("-y")};
-    if (!image) {
-        const double seek = middle ? duration * 0.5 : std::min(duration / 3, 1.0);
-        arguments << QStringLiteral("-ss") << ffmpegNumber(seek);
-    }
-    if (image)
-        arguments += singlePictureFormat();
-    // "-update 1": the image writer otherwise reads the destination as a numbered pattern, so a
-    // folder named "take%d" would send the picture into a sibling "take1".
-    arguments << QStringLiteral("-i") << source << QStringLiteral("-vf") << QStringLiteral("scale=480:-2")
-              << QStringLiteral("-frames:v") << QStringLiteral("1") << QStringLiteral("-threads") << QStringLiteral("1")
-              << QStringLiteral("-update") << QStringLiteral("1") << destination;
-    return arguments;
+    std::optional<double> seek;
+    if (!image)
+        seek = middle ? duration * 0.5 : std::min(duration / 3, 1.0);
+    return thumbnailCommand(source, destination, seek, 480, {QStringLiteral("-threads"), QStringLiteral("1")});
 }
 
 void MediaService::generateThumbnail(const QString &source, const QString &destination, double duration, bool image,

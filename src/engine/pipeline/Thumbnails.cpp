@@ -1,6 +1,6 @@
 #include "engine/pipeline/RenderSteps.h"
 
-#include "engine/media/FFmpegText.h"
+#include "engine/media/ThumbnailCommand.h"
 #include "engine/pipeline/Pipeline.h"
 #include "engine/process/ProcessRunner.h"
 
@@ -37,12 +37,9 @@ QStringList takeThumbnails(const Pipeline &pipeline, const RenderPlan &plan, con
     QStringList thumbnails;
     for (int n = 1; n <= times.size(); ++n) {
         const QString thumbnail = QDir(job).filePath(QStringLiteral("Thumbnail-%1.jpg").arg(n));
-        pipeline.runner->runFFmpeg({QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
-                                    QStringLiteral("-y"), QStringLiteral("-ss"), ffmpegNumber(times[n - 1]),
-                                    QStringLiteral("-i"), movie, QStringLiteral("-vf"), QStringLiteral("scale=1280:-2"),
-                                    QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-q:v"),
-                                    QStringLiteral("3"), QStringLiteral("-update"), QStringLiteral("1"), thumbnail},
-                                   [](const QString &) {});
+        pipeline.runner->runFFmpeg(
+            thumbnailCommand(movie, thumbnail, times[n - 1], 1280, {QStringLiteral("-q:v"), QStringLiteral("3")}),
+            [](const QString &) {});
         thumbnails.append(thumbnail);
         pipeline.overallUpdate(renderProgress::thumbnails.at(double(n) / double(times.size())));
     }
