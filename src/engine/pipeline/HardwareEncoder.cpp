@@ -1,10 +1,14 @@
 #include "engine/pipeline/HardwareEncoder.h"
 
+#include "engine/process/ProcessRunner.h"
+
 #include <QDir>
 #include <QHash>
-#include <QProcess>
 
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 namespace kinoloom::hardwareEncoder {
 
@@ -57,17 +61,31 @@ bool testEncode(const QString &encoder, const QString &device)
                              QStringLiteral("-frames:v"),    QStringLiteral("1")};
     arguments += vaapiArguments(encoder, device, QStringLiteral("1M"));
     arguments += {QStringLiteral("-f"), QStringLiteral("null"), QStringLiteral("-")};
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(QStringLiteral("ffmpeg"), arguments);
-    if (!process.waitForStarted(10000))
-        return false;
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished(5000);
-        return false;
+    // A driver that hangs must not hold the export: the run is stopped after thirty seconds.
+    ProcessRunner runner;
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    std::thread watchdog([&] {
+        std::unique_lock lock(mutex);
+        if (!finished.wait_for(lock, std::chrono::seconds(30), [&] { return done; }))
+            runner.cancel();
+    });
+    bool works = false;
+    try {
+        runner.runFFmpeg(arguments);
+        works = true;
+    } catch (...) {
+        // Whatever went wrong (no such device, a failed encode, the time ran out), the software
+        // encoder stands in.
     }
-    return process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    {
+        const std::lock_guard lock(mutex);
+        done = true;
+    }
+    finished.notify_one();
+    watchdog.join();
+    return works && !runner.isCancelled();
 }
 
 bool available(const QString &encoder)

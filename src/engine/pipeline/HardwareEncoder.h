@@ -20,7 +20,8 @@ QString uploadFilter();
 // Whether an argument list encodes through VA-API and so needs uploadFilter() on its picture.
 bool needsUpload(const QStringList &videoArguments);
 
-// Encodes one frame with `encoder` on `device`; true when ffmpeg succeeds.
+// Encodes one frame with `encoder` on `device` through a runner of its own (memory-capped, no
+// inherited descriptors), stopped after thirty seconds; true when ffmpeg succeeds in time.
 bool testEncode(const QString &encoder, const QString &device);
 
 // Whether `encoder` works on this machine: a test encode on the first render node, made once and
