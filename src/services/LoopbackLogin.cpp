@@ -2,6 +2,7 @@
 
 #include "model/CancellationError.h"
 #include "model/StudioError.h"
+#include "services/HTTPRequests.h"
 #include "services/NetworkError.h"
 
 #include <QCryptographicHash>
@@ -62,17 +63,12 @@ QByteArray page(const QString &text)
 HTTPRequest codeRequest(const QUrl &tokenBase, const GoogleCredential &client, const QString &code,
                         const QString &verifier, const QString &redirect)
 {
-    HTTPRequest request = YouTubeService::request(YouTubeService::address(tokenBase, QStringLiteral("/token")), "POST");
-    request.setHeader("Content-Type", "application/x-www-form-urlencoded");
-    QMap<QString, QString> fields;
-    fields.insert(QStringLiteral("client_id"), client.clientID);
-    fields.insert(QStringLiteral("client_secret"), client.clientSecret);
-    fields.insert(QStringLiteral("code"), code);
-    fields.insert(QStringLiteral("code_verifier"), verifier);
-    fields.insert(QStringLiteral("redirect_uri"), redirect);
-    fields.insert(QStringLiteral("grant_type"), QStringLiteral("authorization_code"));
-    request.body = YouTubeService::form(fields);
-    return request;
+    QMap<QString, QString> grant;
+    grant.insert(QStringLiteral("code"), code);
+    grant.insert(QStringLiteral("code_verifier"), verifier);
+    grant.insert(QStringLiteral("redirect_uri"), redirect);
+    grant.insert(QStringLiteral("grant_type"), QStringLiteral("authorization_code"));
+    return tokenRequest(tokenBase, client, grant);
 }
 
 } // namespace
@@ -122,7 +118,7 @@ QUrl LoopbackLogin::authorizationURL(const GoogleCredential &client, const QStri
         {QStringLiteral("code_challenge"), challenge},
         {QStringLiteral("code_challenge_method"), QStringLiteral("S256")},
     };
-    return YouTubeService::address(m_service.endpoints().authorization, QStringLiteral("/o/oauth2/v2/auth"), query);
+    return serviceAddress(m_service.endpoints().authorization, QStringLiteral("/o/oauth2/v2/auth"), query);
 }
 
 QCoro::Task<GoogleCredential> LoopbackLogin::authorize(GoogleCredential client)

@@ -3,6 +3,7 @@
 #include "model/FileError.h"
 #include "model/Fingerprint.h"
 #include "model/StudioError.h"
+#include "services/HTTPRequests.h"
 #include "services/LiveHTTP.h"
 #include "services/ServiceJson.h"
 #include "services/TextMeasure.h"
@@ -17,24 +18,6 @@
 namespace kinoloom {
 
 namespace {
-
-QByteArray encodePairs(const QueryItems &items)
-{
-    QByteArray text;
-    for (const auto &[name, value] : items) {
-        if (!text.isEmpty())
-            text += '&';
-        text += QUrl::toPercentEncoding(name) + '=' + QUrl::toPercentEncoding(value);
-    }
-    return text;
-}
-
-QString statusSentence(int status)
-{
-    return QStringLiteral(
-               "Service request failed (HTTP %1). Check the account, API access, and connection, then retry.")
-        .arg(status);
-}
 
 // Spaces and tabs only: a line break inside a tag is the user's and stays.
 QString trimSpacesAndTabs(const QString &text)
@@ -63,39 +46,32 @@ QStringList cleanTags(const QString &tags)
 // Request builders live outside the coroutines: g++ 12 miscompiles braced lists inside them.
 HTTPRequest refreshRequest(const QUrl &tokenBase, const GoogleCredential &credential)
 {
-    HTTPRequest request = YouTubeService::request(YouTubeService::address(tokenBase, QStringLiteral("/token")), "POST");
-    request.setHeader("Content-Type", "application/x-www-form-urlencoded");
-    QMap<QString, QString> fields;
-    fields.insert(QStringLiteral("client_id"), credential.clientID);
-    fields.insert(QStringLiteral("client_secret"), credential.clientSecret);
-    fields.insert(QStringLiteral("refresh_token"), credential.refreshToken);
-    fields.insert(QStringLiteral("grant_type"), QStringLiteral("refresh_token"));
-    request.body = YouTubeService::form(fields);
-    return request;
+    QMap<QString, QString> grant;
+    grant.insert(QStringLiteral("refresh_token"), credential.refreshToken);
+    grant.insert(QStringLiteral("grant_type"), QStringLiteral("refresh_token"));
+    return tokenRequest(tokenBase, credential, grant);
 }
 
 HTTPRequest channelRequest(const QUrl &api, const QString &token)
 {
     const QueryItems query{{QStringLiteral("part"), QStringLiteral("snippet")},
                            {QStringLiteral("mine"), QStringLiteral("true")}};
-    return YouTubeService::request(YouTubeService::address(api, QStringLiteral("/youtube/v3/channels"), query), "GET",
-                                   token);
+    return serviceRequest(serviceAddress(api, QStringLiteral("/youtube/v3/channels"), query), "GET", token);
 }
 
 HTTPRequest videoStateRequest(const QUrl &api, const QString &videoID, const QString &token)
 {
     const QueryItems query{{QStringLiteral("part"), QStringLiteral("processingDetails,status")},
                            {QStringLiteral("id"), videoID}};
-    return YouTubeService::request(YouTubeService::address(api, QStringLiteral("/youtube/v3/videos"), query), "GET",
-                                   token);
+    return serviceRequest(serviceAddress(api, QStringLiteral("/youtube/v3/videos"), query), "GET", token);
 }
 
 HTTPRequest createSessionRequest(const QUrl &api, const QString &token, const QByteArray &metadata, qint64 size)
 {
     const QueryItems query{{QStringLiteral("uploadType"), QStringLiteral("resumable")},
                            {QStringLiteral("part"), QStringLiteral("snippet,status")}};
-    HTTPRequest request = YouTubeService::request(
-        YouTubeService::address(api, QStringLiteral("/upload/youtube/v3/videos"), query), "POST", token);
+    HTTPRequest request = serviceRequest(serviceAddress(api, QStringLiteral("/upload/youtube/v3/videos"), query),
+                                         "POST", token);
     request.setHeader("Content-Type", "application/json; charset=UTF-8");
     request.setHeader("X-Upload-Content-Length", QByteArray::number(size));
     request.setHeader("X-Upload-Content-Type", "video/mp4");
@@ -105,14 +81,14 @@ HTTPRequest createSessionRequest(const QUrl &api, const QString &token, const QB
 
 HTTPRequest sessionQueryRequest(const QUrl &session, const QString &token, qint64 size)
 {
-    HTTPRequest request = YouTubeService::request(session, "PUT", token);
+    HTTPRequest request = serviceRequest(session, "PUT", token);
     request.setHeader("Content-Range", "bytes */" + QByteArray::number(size));
     return request;
 }
 
 HTTPRequest chunkRequest(const QUrl &session, const QString &token, qint64 offset, QByteArray bytes, qint64 size)
 {
-    HTTPRequest request = YouTubeService::request(session, "PUT", token);
+    HTTPRequest request = serviceRequest(session, "PUT", token);
     request.setHeader("Content-Type", "video/mp4");
     request.setHeader("Content-Range",
                       "bytes " + QByteArray::number(offset) + '-' + QByteArray::number(offset + bytes.size() - 1) + '/'
@@ -125,8 +101,8 @@ HTTPRequest thumbnailRequest(const QUrl &api, const QString &token, const QStrin
 {
     const QueryItems query{{QStringLiteral("videoId"), videoID},
                            {QStringLiteral("uploadType"), QStringLiteral("media")}};
-    HTTPRequest request = YouTubeService::request(
-        YouTubeService::address(api, QStringLiteral("/upload/youtube/v3/thumbnails/set"), query), "POST", token);
+    HTTPRequest request = serviceRequest(
+        serviceAddress(api, QStringLiteral("/upload/youtube/v3/thumbnails/set"), query), "POST", token);
     request.setHeader("Content-Type", png ? "image/png" : "image/jpeg");
     request.body = std::move(bytes);
     return request;
@@ -134,8 +110,7 @@ HTTPRequest thumbnailRequest(const QUrl &api, const QString &token, const QStrin
 
 HTTPRequest draftRequest(const QUrl &base, const QString &key, const QString &title)
 {
-    HTTPRequest request = YouTubeService::request(YouTubeService::address(base, QStringLiteral("/v1/chat/completions")),
-                                                  "POST", key);
+    HTTPRequest request = serviceRequest(serviceAddress(base, QStringLiteral("/v1/chat/completions")), "POST", key);
     request.setHeader("Content-Type", "application/json");
     QJsonObject system;
     system.insert(QStringLiteral("role"), QStringLiteral("system"));
@@ -174,33 +149,6 @@ YouTubeService::YouTubeService(std::shared_ptr<HTTPTransport> http, ServiceEndpo
 {
 }
 
-QByteArray YouTubeService::form(const QMap<QString, QString> &fields)
-{
-    QueryItems items;
-    for (auto it = fields.cbegin(); it != fields.cend(); ++it)
-        items.append({it.key(), it.value()});
-    return encodePairs(items);
-}
-
-HTTPRequest YouTubeService::request(const QUrl &url, const QByteArray &method, const QString &token)
-{
-    HTTPRequest request;
-    request.url = url;
-    request.method = method;
-    if (!token.isEmpty())
-        request.setHeader("Authorization", "Bearer " + token.toUtf8());
-    return request;
-}
-
-QUrl YouTubeService::address(const QUrl &base, const QString &path, const QueryItems &query)
-{
-    QUrl url = base;
-    url.setPath(path);
-    if (!query.isEmpty())
-        url.setQuery(QString::fromLatin1(encodePairs(query)), QUrl::StrictMode);
-    return url;
-}
-
 QCoro::Task<QJsonObject> YouTubeService::json(HTTPRequest request) const
 {
     return json(std::move(request), QList<int>{200});
@@ -210,12 +158,7 @@ QCoro::Task<QJsonObject> YouTubeService::json(HTTPRequest request, QList<int> ex
 {
     const std::shared_ptr<HTTPTransport> http = m_http;
     const HTTPResponse response = co_await http->send(std::move(request));
-    if (!expected.contains(response.status))
-        throw StudioError(statusSentence(response.status));
-    const QJsonDocument document = parseServiceJson(response.body);
-    if (!document.isObject())
-        throw StudioError(QStringLiteral("The service returned unreadable data."));
-    co_return document.object();
+    co_return jsonReply(response, expected);
 }
 
 QCoro::Task<QString> YouTubeService::accessToken(GoogleCredential credential) const

@@ -14,8 +14,6 @@
 
 namespace kinoloom {
 
-using QueryItems = QList<std::pair<QString, QString>>;
-
 // The connected channel: what the platform calls it and how the user knows it.
 struct YouTubeChannel
 {
@@ -40,10 +38,6 @@ public:
 
     const std::shared_ptr<HTTPTransport> &http() const { return m_http; }
     const ServiceEndpoints &endpoints() const { return m_endpoints; }
-
-    // Form body of the token requests: fields sorted by name, every byte outside the
-    // unreserved set percent-encoded (so "+" is %2B and a space %20).
-    static QByteArray form(const QMap<QString, QString> &fields);
 
     // Sends the request and returns its JSON object; a status outside `expected` fails with
     // a sentence carrying the number, and the body is then not read.
@@ -80,11 +74,6 @@ public:
 
     static constexpr qint64 uploadChunkSize = 8 * 1024 * 1024;
     static constexpr qint64 thumbnailLimit = 2 * 1024 * 1024;
-
-    // A request with the conventions every call shares; an empty token sends no Authorization.
-    static HTTPRequest request(const QUrl &url, const QByteArray &method, const QString &token = QString());
-    // `base` with `path` and the query items in the given order.
-    static QUrl address(const QUrl &base, const QString &path, const QueryItems &query = {});
 
 private:
     std::shared_ptr<HTTPTransport> m_http;

@@ -1,5 +1,6 @@
 #include "model/CancellationError.h"
 #include "model/StudioError.h"
+#include "services/HTTPRequests.h"
 #include "services/LiveHTTP.h"
 #include "services/NetworkError.h"
 #include "services/YouTubeService.h"
@@ -71,7 +72,7 @@ private Q_SLOTS:
     {
         QFETCH(Fields, fields);
         QFETCH(QByteArray, expected);
-        QCOMPARE(YouTubeService::form(fields), expected);
+        QCOMPARE(formBody(fields), expected);
     }
 
     void formValuesSurviveFormDecoding()
@@ -81,7 +82,7 @@ private Q_SLOTS:
         fields.insert(QStringLiteral("client_secret"), QStringLiteral("GOCSPX-a+b/c=d e~f_g.h*i"));
         fields.insert(QStringLiteral("code"), QStringLiteral("4/0Ab+cd%20"));
         RecordedRequest decoded;
-        decoded.body = YouTubeService::form(fields);
+        decoded.body = formBody(fields);
         QCOMPARE(decoded.form(), fields);
     }
 
