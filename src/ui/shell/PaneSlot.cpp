@@ -19,8 +19,13 @@ PaneSlot::PaneSlot(const QString &name, QWidget *parent)
 
 void PaneSlot::setContent(QWidget *content)
 {
-    if (m_content)
+    // Out of the layout at once: until the event loop deletes it, the old pane would still
+    // take its share of the space.
+    if (m_content) {
+        layout()->removeWidget(m_content);
+        m_content->hide();
         m_content->deleteLater();
+    }
     m_content = content;
     if (content)
         layout()->addWidget(content);
