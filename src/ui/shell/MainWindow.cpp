@@ -8,7 +8,10 @@
 #include "ui/shell/DesktopServices.h"
 #include "ui/shell/StudioCommands.h"
 #include "ui/shell/WorkspaceView.h"
+#include "ui/workspace/JobDrawer.h"
 #include "ui/workspace/StageContent.h"
+#include "ui/workspace/StageSidebar.h"
+#include "ui/workspace/WelcomeScreen.h"
 
 #include <QMenuBar>
 
@@ -31,6 +34,9 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
     m_workspace->setStageContent(m_stageContent);
 
     // Sidebar, welcome screen and job drawer.
+    m_workspace->setSidebar(new StageSidebar(model, m_desktop));
+    m_stageContent->setPart(StagePart::welcome, new WelcomeScreen(model, m_desktop));
+    m_workspace->setJobDrawer(new JobDrawer(model));
 
     // Media browser, storyboard strip and role slots.
 
