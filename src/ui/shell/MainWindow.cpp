@@ -45,7 +45,8 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
     m_stageContent->setPart(StagePart::clipRangeSelector, new ClipRangeSelector(model));
 
     // Inspector.
-    m_workspace->setInspector(new InspectorView(model, {m_desktop, HardwareEncoderCheck::live()}));
+    auto *inspector = new InspectorView(model, {m_desktop, HardwareEncoderCheck::live()});
+    m_workspace->setInspector(inspector);
 
     // Export list and the publish workspace.
 
