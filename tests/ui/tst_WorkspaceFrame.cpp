@@ -1,4 +1,5 @@
 #include "fixture/StudioFixture.h"
+#include "model/ProjectStore.h"
 #include "model/RenderResumeState.h"
 #include "ui/shell/AttentionAlert.h"
 #include "ui/shell/ClampedLabel.h"
@@ -383,6 +384,79 @@ private slots:
         QVERIFY(!(model.*flag)());
         QVERIFY(!presenter->box());
         QVERIFY(!model.error());
+    }
+
+    void lowSpaceCancelAnswersAWaitingAutomatedRun_data()
+    {
+        QTest::addColumn<QString>("answer"); // a button title; "Escape" presses Escape
+        QTest::newRow("Cancel") << QStringLiteral("Cancel");
+        QTest::newRow("Escape") << QStringLiteral("Escape");
+    }
+    void lowSpaceCancelAnswersAWaitingAutomatedRun()
+    {
+        QFETCH(QString, answer);
+        test::StudioFixture fixture;
+        WorkspaceView view(fixture.model.get());
+        view.show();
+        StudioModel &model = *fixture.model;
+        fixture.openProject();
+        fixture.addAsset(ClipRole::main);
+        fixture.home.pipelines->diskSpace = DiskSpaceCheck{50'000'000'000, 1'000'000'000, QStringLiteral("Films"),
+                                                           std::nullopt};
+        AutomationOptions options;
+        options.validateClips = false;
+        model.automate(options, PublishSettings());
+        QTRY_VERIFY(model.showLowSpaceWarning());
+        test::StudioFixture::settle();
+        ConfirmationPresenter *presenter = view.confirmation(QStringLiteral("Low disk space"));
+        QVERIFY(presenter->box());
+        if (answer == QLatin1String("Escape"))
+            pressEscape(presenter->box());
+        else
+            presenter->button(answer)->click();
+        // The run hears "no" and ends before any preparation.
+        QTRY_VERIFY(!model.busy());
+        QCOMPARE(model.job().phase, JobPhase::cancelled);
+        QVERIFY(fixture.home.pipelines->calls().isEmpty());
+        QVERIFY(!presenter->box());
+    }
+
+    void resumePromptAnswersStartARender_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("calls");
+        QTest::newRow("Resume") << QStringLiteral("Resume") << QStringList{"prepare", "render film"};
+        QTest::newRow("Start Again") << QStringLiteral("Start Again")
+                                     << QStringList{"clearCache", "prepare", "render film"};
+    }
+    void resumePromptAnswersStartARender()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QStringList, calls);
+        test::StudioFixture fixture;
+        fixture.home.pipelines->exportFolder = fixture.home.path(QStringLiteral("Exports"));
+        const QString folder = fixture.home.createProject(QStringLiteral("Film"));
+        StudioProject project = ProjectStore::open(folder);
+        project.assets.append(MediaAsset::create(fixture.home.path(QStringLiteral("clip.mp4")),
+                                                 QStringLiteral("clip.mp4"), 4, 320, 180, 30, true, false));
+        project.resumeState = RenderResumeState{false, false, true};
+        ProjectStore::save(project, folder);
+        WorkspaceView view(fixture.model.get());
+        view.show();
+        StudioModel &model = *fixture.model;
+        model.activate(ProjectStore::open(folder), folder);
+        fixture.meetExportRequirements();
+        test::StudioFixture::settle();
+        ConfirmationPresenter *presenter = view.confirmation(QStringLiteral("Resume interrupted render?"));
+        QVERIFY(presenter->box());
+        presenter->button(answer)->click();
+        test::StudioFixture::settle();
+        QVERIFY(!model.showResumePrompt());
+        QTRY_VERIFY(!model.busy());
+        QVERIFY2(model.job().phase == JobPhase::completed,
+                 qPrintable(model.job().stage + model.error().value_or(QString())));
+        QCOMPARE(fixture.home.pipelines->callNames(), calls);
+        QCOMPARE(model.selectedExport()->kind, QStringLiteral("1080p movie"));
     }
 
     void sheetsOpenOnTheirFlagsAndCloseThem()
