@@ -10,6 +10,7 @@
 //   session_helper export <home> <folder>       opens the folder and exports its film with the real engine,
 //                                               says "exporting", then "ended: <stage>" when the job ends
 
+#include "fixture/JobWait.h"
 #include "fixture/StudioHome.h"
 #include "model/ProjectStore.h"
 #include "model/StudioError.h"
@@ -17,7 +18,6 @@
 #include "session/StudioModel.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -46,30 +46,19 @@ QString tryToOpen(StudioModel &session, const QString &folder)
     }
 }
 
-void waitForJob(StudioModel &session)
-{
-    QEventLoop loop;
-    QObject::connect(&session, &StudioModel::jobChanged, &loop, [&session, &loop] {
-        if (!session.busy())
-            loop.quit();
-    });
-    if (session.busy())
-        loop.exec();
-}
-
 int upload(StudioModel &session, const QString &folder)
 {
     if (tryToOpen(session, folder) != QLatin1String("opened"))
         return 3;
     session.reviewUpload();
-    waitForJob(session);
+    test::waitForJob(session);
     if (!session.showUploadReview()) {
         say(QStringLiteral("failed: ") + session.error().value_or(session.job().stage));
         return 3;
     }
     session.confirmUpload();
     say(QStringLiteral("uploading"));
-    waitForJob(session);
+    test::waitForJob(session);
     say(QStringLiteral("ended: ") + session.job().stage);
     return 0;
 }
@@ -84,7 +73,7 @@ int exportFilm(StudioModel &session, const QString &folder)
         return 3;
     }
     say(QStringLiteral("exporting"));
-    waitForJob(session);
+    test::waitForJob(session);
     say(QStringLiteral("ended: ") + session.job().stage);
     return 0;
 }
