@@ -9,6 +9,7 @@
 #include "ui/shell/WorkspaceHeader.h"
 #include "ui/shell/WorkspaceView.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -217,6 +218,60 @@ private slots:
         test::StudioFixture::settle();
         QTest::keyClicks(header.searchField(), QStringLiteral("beach"));
         QCOMPARE(view.search(), QStringLiteral("beach"));
+    }
+
+    void stageActionStartsItsJob_data()
+    {
+        QTest::addColumn<Workspace>("stage");
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("calls");
+        const QString prepare = QStringLiteral("Prepare clips");
+        QTest::newRow("Prepare Clips") << Workspace::prepare << "Prepare Clips"
+                                       << "Preparing clips" << QStringList{prepare} << QStringList{"prepare"};
+        QTest::newRow("Render Preview") << Workspace::edit << "Render Preview"
+                                        << "Preparing export" << QStringList{prepare, "Render preview"}
+                                        << QStringList{"prepare", "render preview"};
+        QTest::newRow("5-second Preview")
+            << Workspace::export_ << "5-second Preview"
+            << "Preparing export" << QStringList{prepare, "Render preview"} << QStringList{"prepare", "render preview"};
+        QTest::newRow("Export Film") << Workspace::export_ << "Export Film"
+                                     << "Preparing export" << QStringList{prepare, "Render main film"}
+                                     << QStringList{"prepare", "render film"};
+    }
+    void stageActionStartsItsJob()
+    {
+        QFETCH(Workspace, stage);
+        QFETCH(QString, button);
+        QFETCH(QString, title);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, calls);
+        test::StudioFixture fixture;
+        WorkspaceHeader header(fixture.model.get());
+        StudioModel &model = *fixture.model;
+        fixture.openProject();
+        fixture.home.pipelines->exportFolder = fixture.home.path(QStringLiteral("Exports"));
+        // A real file: the render key reads the clips.
+        QFile clip(fixture.home.path(QStringLiteral("a.mp4")));
+        QVERIFY(clip.open(QIODevice::WriteOnly) && clip.write("clip") == 4);
+        clip.close();
+        const MediaAsset asset = MediaAsset::create(clip.fileName(), QStringLiteral("a.mp4"), 4, 320, 180, 30, true,
+                                                    false);
+        model.editProject([&asset](StudioProject &project) { project.assets.append(asset); });
+        fixture.meetExportRequirements();
+        model.setWorkspace(stage);
+        test::StudioFixture::settle();
+
+        QTest::mouseClick(header.button(button), Qt::LeftButton);
+        QCOMPARE(model.job().phase, JobPhase::queued);
+        QCOMPARE(model.job().stage, title);
+        QCOMPARE(model.job().steps, steps);
+        test::StudioFixture::settle();
+        QVERIFY(!header.button(button)->isEnabled());
+        QTRY_VERIFY(!model.busy());
+        QCOMPARE(model.job().phase, JobPhase::completed);
+        QCOMPARE(fixture.home.pipelines->callNames(), calls);
     }
 
     void publishStartsTheUploadReview()
