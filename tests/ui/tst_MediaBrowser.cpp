@@ -1,11 +1,23 @@
 #include "DropEvents.h"
 #include "MediaProject.h"
+#include "RecordingDesktop.h"
 #include "UiTestSupport.h"
 #include "ui/media/AssetDrag.h"
 #include "ui/media/MediaBrowser.h"
 #include "ui/media/MediaTile.h"
+#include "ui/media/RoleSlot.h"
+#include "ui/media/RoleSlots.h"
 #include "ui/media/SessionTile.h"
+#include "ui/media/StoryboardStrip.h"
 #include "ui/media/TileGrid.h"
+#include "ui/shell/MainWindow.h"
+#include "ui/shell/StudioCommands.h"
+#include "ui/shell/WorkspaceHeader.h"
+#include "ui/shell/WorkspaceView.h"
+#include "ui/workspace/StageContent.h"
+
+#include <QLineEdit>
+#include <QScrollArea>
 
 #include <QCheckBox>
 #include <QFile>
@@ -262,6 +274,65 @@ private slots:
         QTEST(columns.count, "count");
         QTEST(columns.width, "columnWidth");
         QTEST(columns.left, "left");
+    }
+
+    void inTheMainWindow()
+    {
+        QList<MediaAsset> assets = m_files.assets(QStringLiteral("imhhmme"));
+        assets[3].name = QStringLiteral("Sunset");
+        OpenProject open(assets);
+        StudioModel &model = *open.model;
+        StudioCommands commands(&model);
+        auto desktop = std::make_shared<RecordingDesktop>();
+        MainWindow window(&model, &commands, desktop);
+        window.resize(1440, 900);
+        window.show();
+        settle();
+        // The placeholders the views replaced go the way a running application's would.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        settle();
+        auto *browser = window.findChild<MediaBrowser *>();
+        QVERIFY(browser && browser->isVisible());
+
+        // The header's search filters the grid; the drag highlight is the window's.
+        QTest::keyClicks(window.workspace()->header()->searchField(), QStringLiteral("sun"));
+        settle();
+        QCOMPARE(names(browser->shownTiles()), QStringList{"Sunset"});
+        QMimeData files;
+        files.setUrls({QUrl::fromLocalFile(m_files.clip())});
+        hoverURLs(browser, files);
+        QVERIFY(window.workspace()->dragTarget());
+        keepPicture(window.grab().toImage(), QStringLiteral("window-media-drag"));
+        QDragLeaveEvent leave;
+        QApplication::sendEvent(browser, &leave);
+        QVERIFY(!window.workspace()->dragTarget());
+
+        // Reveal goes to the desktop's file manager.
+        std::unique_ptr<QMenu> menu(makeTileMenu(
+            &model, assets[0].id, assets[0].path,
+            [&window](const QString &path) { window.desktop()->revealFile(path); }, nullptr));
+        QVERIFY(trigger(menu.get(), QStringLiteral("Reveal in file manager")));
+        QCOMPARE(desktop->calls, QStringList{QStringLiteral("revealFile ") + assets[0].path});
+
+        model.selectAsset(assets[2].id);
+        model.setWorkspace(Workspace::prepare);
+        settle();
+        auto *storyboard = window.findChild<StoryboardStrip *>();
+        auto *roleSlots = window.findChild<RoleSlots *>();
+        QVERIFY(storyboard && storyboard->isVisible());
+        QVERIFY(roleSlots && roleSlots->isVisible());
+        QCOMPARE(storyboard->caption()->text(), QStringLiteral("SOURCE CLIPS"));
+        QMimeData text;
+        text.setText(assetDragText(assets[4].id));
+        QDragEnterEvent enter(QPoint(4, 4), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(roleSlots->allSlots().at(4), &enter);
+        QCOMPARE(window.workspace()->targetedSlot(), std::optional<QString>(QStringLiteral("HOOK 4")));
+        keepPicture(window.grab().toImage(), QStringLiteral("window-prepare"));
+        keepPicture(window.stageContent()->scrollArea()->widget()->grab().toImage(),
+                    QStringLiteral("window-prepare-strips"));
+        QDragLeaveEvent left;
+        QApplication::sendEvent(roleSlots->allSlots().at(4), &left);
+        QVERIFY(!window.workspace()->targetedSlot());
     }
 
     void pictures()

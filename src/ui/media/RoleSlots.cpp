@@ -33,10 +33,7 @@ RoleSlots::RoleSlots(StudioModel *model, QWidget *parent)
     , m_refresh(new CoalescedRefresh([this] { update(); }, this))
 {
     setObjectName(QStringLiteral("roleSlots"));
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::Base);
-    setFixedHeight(stripHeight);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
 
     m_slots.append(new RoleSlot(QStringLiteral("START"), ClipRole::intro, std::nullopt));
     for (int n = 0; n < hookSlots; ++n)
@@ -44,7 +41,7 @@ RoleSlots::RoleSlots(StudioModel *model, QWidget *parent)
     m_slots.append(new RoleSlot(QStringLiteral("END"), ClipRole::outro, std::nullopt));
 
     auto *row = new QHBoxLayout(this);
-    row->setContentsMargins(StudioStyle::padding, StudioStyle::regular, StudioStyle::padding, StudioStyle::regular);
+    row->setContentsMargins(0, 0, 0, 0);
     row->setSpacing(StudioStyle::compact);
     for (RoleSlot *slot : std::as_const(m_slots)) {
         row->addWidget(slot, 1);

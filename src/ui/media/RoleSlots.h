@@ -15,7 +15,7 @@ class RoleSlot;
 class StudioModel;
 
 // The film's opening and ending on the Prepare stage: START (the intro), HOOK 1 to HOOK 5 and END
-// side by side, 100 high on the panel colour. A clip dragged onto a slot takes that slot's role
+// side by side, filling the panel the window gives them. A clip dragged onto a slot takes that slot's role
 // (the session decides who gives way); a filled slot selects its clip and can itself be dragged.
 class RoleSlots : public QWidget
 {
@@ -39,7 +39,8 @@ public:
 
     void refresh();
 
-    static constexpr int stripHeight = 100;
+    // The inner height of the window's panel: 100 less its insets.
+    static constexpr int stripHeight = 76;
 
 Q_SIGNALS:
     void targetedSlotChanged();

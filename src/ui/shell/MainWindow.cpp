@@ -1,6 +1,9 @@
 #include "ui/shell/MainWindow.h"
 
 #include "ui/inspector/InspectorView.h"
+#include "ui/media/MediaBrowser.h"
+#include "ui/media/RoleSlots.h"
+#include "ui/media/StoryboardStrip.h"
 #include "ui/preview/ClipRangeSelector.h"
 #include "ui/preview/PreviewStage.h"
 #include "ui/settings/AutomationView.h"
@@ -39,6 +42,17 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
     m_workspace->setJobDrawer(new JobDrawer(model));
 
     // Media browser, storyboard strip and role slots.
+    const RevealFile reveal = [desktop = m_desktop](const QString &path) { desktop->revealFile(path); };
+    auto *browser = new MediaBrowser(model, reveal);
+    browser->setSearch(m_workspace->search());
+    connect(m_workspace, &WorkspaceView::searchChanged, browser, &MediaBrowser::setSearch);
+    connect(browser, &MediaBrowser::dragTargetChanged, m_workspace, &WorkspaceView::setDragTarget);
+    m_stageContent->setPart(StagePart::mediaBrowser, browser);
+    m_stageContent->setPart(StagePart::storyboard, new StoryboardStrip(model, reveal));
+    auto *roleSlots = new RoleSlots(model);
+    connect(roleSlots, &RoleSlots::targetedSlotChanged, m_workspace,
+            [workspace = m_workspace, roleSlots] { workspace->setTargetedSlot(roleSlots->targetedSlot()); });
+    m_stageContent->setPart(StagePart::roleSlots, roleSlots);
 
     // Preview stage and clip range selector.
     m_stageContent->setPart(StagePart::previewStage, new PreviewStage(model));
