@@ -148,11 +148,17 @@ private Q_SLOTS:
         QTest::addColumn<bool>("image");
         QTest::addColumn<bool>("middle");
         QTest::addColumn<QStringList>("seek");
+        QTest::addColumn<QString>("conversion");
         const QString ss = QStringLiteral("-ss");
-        QTest::newRow("short movie: a third in") << 1.5 << false << false << QStringList{ss, QStringLiteral("0.5")};
-        QTest::newRow("long movie: one second in") << 12.0 << false << false << QStringList{ss, QStringLiteral("1.0")};
-        QTest::newRow("middle frame") << 12.0 << false << true << QStringList{ss, QStringLiteral("6.0")};
-        QTest::newRow("still: no seek") << 0.0 << true << true << QStringList();
+        QTest::newRow("short movie: a third in")
+            << 1.5 << false << false << QStringList{ss, QStringLiteral("0.5")} << QString();
+        QTest::newRow("long movie: one second in")
+            << 12.0 << false << false << QStringList{ss, QStringLiteral("1.0")} << QString();
+        QTest::newRow("middle frame") << 12.0 << false << true << QStringList{ss, QStringLiteral("6.0")} << QString();
+        QTest::newRow("still: no seek") << 0.0 << true << true << QStringList() << QString();
+        QTest::newRow("interlaced movie: fields first")
+            << 12.0 << false << false << QStringList{ss, QStringLiteral("1.0")}
+            << QStringLiteral("bwdif=mode=send_frame:parity=tff:deint=all");
     }
     void thumbnailArguments()
     {
@@ -160,19 +166,27 @@ private Q_SLOTS:
         QFETCH(bool, image);
         QFETCH(bool, middle);
         QFETCH(QStringList, seek);
+        QFETCH(QString, conversion);
         // A still is read as the one picture at its path, its format told by its bytes.
         const QStringList format = image ? QStringList{QStringLiteral("-f"), QStringLiteral("image2pipe")}
                                          : QStringList();
         const QStringList expected = QStringList{QStringLiteral("-v"), QStringLiteral("error"),
                                                  QStringLiteral("-nostdin"), QStringLiteral("-y")}
-            + seek + format + QStringList{QStringLiteral("-i"),        QStringLiteral("/in/a.mov"),
-                                          QStringLiteral("-vf"),       QStringLiteral("scale=480:-2"),
-                                          QStringLiteral("-frames:v"), QStringLiteral("1"),
-                                          QStringLiteral("-threads"),  QStringLiteral("1"),
-                                          QStringLiteral("-update"),   QStringLiteral("1"),
-                                          QStringLiteral("/out/a.jpg")};
+            + seek + format
+            + QStringList{QStringLiteral("-i"),
+                          QStringLiteral("/in/a.mov"),
+                          QStringLiteral("-vf"),
+                          (conversion.isEmpty() ? QString() : conversion + QLatin1Char(','))
+                              + QStringLiteral("scale=480:-2,format=rgb24"),
+                          QStringLiteral("-frames:v"),
+                          QStringLiteral("1"),
+                          QStringLiteral("-threads"),
+                          QStringLiteral("1"),
+                          QStringLiteral("-update"),
+                          QStringLiteral("1"),
+                          QStringLiteral("/out/a.jpg")};
         QCOMPARE(MediaService::thumbnailArguments(QStringLiteral("/in/a.mov"), QStringLiteral("/out/a.jpg"), duration,
-                                                  image, middle),
+                                                  image, middle, conversion),
                  expected);
     }
 
@@ -291,8 +305,13 @@ private Q_SLOTS:
              QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=2"), QStringLiteral("-c:v"),
              QStringLiteral("ffv1"), QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), movie});
         const MediaAsset asset = media.importAsset(movie, projectFolder(m_dir, QStringLiteral("short-picture")), false);
-        QVERIFY(asset.duration > 1.9);
+        // The clip lasts as long as its picture.
+        QVERIFY2(qAbs(asset.duration - 0.2) < 0.01, qPrintable(QString::number(asset.duration)));
         QCOMPARE(imageSize(*asset.thumbnail), QSize(480, 270));
+        // A length that reaches past the picture (a clip imported before) still gets its thumbnail.
+        const QString thumbnail = m_dir.filePath(QStringLiteral("short-picture.jpg"));
+        media.generateThumbnail(movie, thumbnail, 2, false, false);
+        QCOMPARE(imageSize(thumbnail), QSize(480, 270));
     }
 
     void thumbnailGoesWhereItIsAsked()

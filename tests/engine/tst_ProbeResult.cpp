@@ -13,7 +13,15 @@ namespace {
 ProbeResult result(double duration, int width, int height, double fps, bool hasAudio, const QString &codec,
                    const QString &audioCodec)
 {
-    return ProbeResult{duration, width, height, fps, hasAudio, codec, audioCodec, QString()};
+    ProbeResult probe;
+    probe.duration = duration;
+    probe.width = width;
+    probe.height = height;
+    probe.fps = fps;
+    probe.hasAudio = hasAudio;
+    probe.codec = codec;
+    probe.audioCodec = audioCodec;
+    return probe;
 }
 
 const QString unknown = QStringLiteral("unknown");
@@ -81,6 +89,25 @@ private Q_SLOTS:
                     "disposition": {"attached_pic": 0}}],
                  "format": {"duration": "8.25"}})")
             << result(8.25, 3840, 2160, 60, false, QStringLiteral("hevc"), unknown);
+        // A movie lasts as long as its picture, not as its longest stream.
+        QTest::newRow("sound outlasts the picture") << QByteArray(R"({"streams": [
+                   {"codec_type": "video", "codec_name": "h264", "avg_frame_rate": "30/1", "duration": "2.000000"},
+                   {"codec_type": "audio", "codec_name": "aac", "duration": "3.000000"}],
+                 "format": {"duration": "3.000000"}})")
+                                                    << result(2, 0, 0, 30, true, h264, QStringLiteral("aac"));
+        QTest::newRow("Matroska: the picture's DURATION tag")
+            << QByteArray(R"({"streams": [
+                   {"codec_type": "video", "codec_name": "ffv1", "tags": {"DURATION": "00:01:02.500000000"}},
+                   {"codec_type": "audio", "codec_name": "pcm_s24le", "tags": {"DURATION": "00:01:03.500000000"}}],
+                 "format": {"duration": "63.500000"}})")
+            << result(62.5, 0, 0, 0, true, QStringLiteral("ffv1"), QStringLiteral("pcm_s24le"));
+        QTest::newRow("unusable stream lengths: the container's") << QByteArray(R"({"streams": [
+                   {"codec_type": "video", "codec_name": "h264", "duration": "N/A", "tags": {"DURATION": "1:2"}}],
+                 "format": {"duration": "4.0"}})") << result(4, 0, 0, 0, false, h264, unknown);
+        QTest::newRow("zero stream length: the container's")
+            << QByteArray(R"({"streams": [{"codec_type": "video", "codec_name": "h264", "duration": "0.000000"}],
+                 "format": {"duration": "4.0"}})")
+            << result(4, 0, 0, 0, false, h264, unknown);
     }
     void readsFFprobeJson()
     {
@@ -113,6 +140,63 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         const QByteArray json = R"({"streams": [{)" + member + R"("codec_type": "video"}]})";
         QCOMPARE(ProbeResult::fromFFprobeJson(json, QStringLiteral("clip.mov")).colourSpace, expected);
+    }
+
+    // HDR and interlaced pictures are known by what the stream declares.
+    void recordsTransferPrimariesRangeAndFields_data()
+    {
+        QTest::addColumn<QByteArray>("members");
+        QTest::addColumn<QStringList>("expected"); // transfer, primaries, range, field order
+        QTest::addColumn<bool>("hdr");
+        QTest::addColumn<bool>("interlaced");
+        QTest::addColumn<bool>("topFirst");
+        QTest::newRow("phone HDR, PQ") << QByteArray(
+            R"("color_transfer": "smpte2084", "color_primaries": "bt2020", "color_range": "tv",
+                 "field_order": "progressive",)")
+                                       << QStringList{QStringLiteral("smpte2084"), QStringLiteral("bt2020"),
+                                                      QStringLiteral("tv"), QStringLiteral("progressive")}
+                                       << true << false << false;
+        QTest::newRow("HLG") << QByteArray(R"("color_transfer": "arib-std-b67",)")
+                             << QStringList{QStringLiteral("arib-std-b67"), QString(), QString(), QString()} << true
+                             << false << false;
+        QTest::newRow("SDR BT.709") << QByteArray(R"("color_transfer": "bt709", "color_primaries": "bt709",)")
+                                    << QStringList{QStringLiteral("bt709"), QStringLiteral("bt709"), QString(),
+                                                   QString()}
+                                    << false << false << false;
+        QTest::newRow("unknown says nothing")
+            << QByteArray(R"("color_transfer": "unknown", "color_primaries": "unknown", "field_order": "unknown",)")
+            << QStringList{QString(), QString(), QString(), QString()} << false << false << false;
+        QTest::newRow("top field first") << QByteArray(R"("field_order": "tt",)")
+                                         << QStringList{QString(), QString(), QString(), QStringLiteral("tt")} << false
+                                         << true << true;
+        QTest::newRow("bottom field first")
+            << QByteArray(R"("field_order": "bb",)")
+            << QStringList{QString(), QString(), QString(), QStringLiteral("bb")} << false << true << false;
+        // The second letter is the field shown first.
+        QTest::newRow("top coded, bottom shown first")
+            << QByteArray(R"("field_order": "tb",)")
+            << QStringList{QString(), QString(), QString(), QStringLiteral("tb")} << false << true << false;
+        QTest::newRow("bottom coded, top shown first")
+            << QByteArray(R"("field_order": "bt",)")
+            << QStringList{QString(), QString(), QString(), QStringLiteral("bt")} << false << true << true;
+        QTest::newRow("not text") << QByteArray(R"("color_transfer": 16, "field_order": ["tt"],)")
+                                  << QStringList{QString(), QString(), QString(), QString()} << false << false << false;
+    }
+    void recordsTransferPrimariesRangeAndFields()
+    {
+        QFETCH(QByteArray, members);
+        QFETCH(QStringList, expected);
+        QFETCH(bool, hdr);
+        QFETCH(bool, interlaced);
+        QFETCH(bool, topFirst);
+        const QByteArray json = R"({"streams": [{)" + members + R"("codec_type": "video"}]})";
+        const ProbeResult probe = ProbeResult::fromFFprobeJson(json, QStringLiteral("clip.mov"));
+        QCOMPARE((QStringList{probe.colourTransfer, probe.colourPrimaries, probe.colourRange, probe.fieldOrder}),
+                 expected);
+        QCOMPARE(probe.isHDR(), hdr);
+        QCOMPARE(probe.isInterlaced(), interlaced);
+        if (interlaced)
+            QCOMPARE(probe.topFieldFirst(), topFirst);
     }
 
     // A phone's portrait clip is stored on its side; its size is the one it is shown at.

@@ -89,7 +89,59 @@ int quarterTurns(const QJsonObject &stream)
     return int(((turns % 4) + 4) % 4);
 }
 
+// A property of a stream as ffprobe names it; "unknown" and "unspecified" say nothing.
+QString declared(const QJsonObject &stream, const QString &key)
+{
+    const QString value = string(stream, key, QString());
+    return value == QStringLiteral("unknown") || value == QStringLiteral("unspecified") ? QString() : value;
+}
+
+// "HH:MM:SS.fffffffff", as Matroska writers tag each stream's length.
+std::optional<double> clockTime(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char(':'));
+    if (parts.size() != 3)
+        return std::nullopt;
+    double seconds = 0;
+    for (const QString &part : parts) {
+        const std::optional<double> value = number(part);
+        if (!value || *value < 0)
+            return std::nullopt;
+        seconds = seconds * 60 + *value;
+    }
+    return seconds;
+}
+
+// The seconds a video stream states for itself, when it states a usable number.
+std::optional<double> streamDuration(const QJsonObject &stream)
+{
+    std::optional<double> seconds = number(string(stream, QStringLiteral("duration"), QString()));
+    if (!seconds)
+        seconds = clockTime(
+            string(stream.value(QStringLiteral("tags")).toObject(), QStringLiteral("DURATION"), QString()));
+    if (!seconds || !std::isfinite(*seconds) || *seconds <= 0)
+        return std::nullopt;
+    return seconds;
+}
+
 } // namespace
+
+bool ProbeResult::isHDR() const
+{
+    return colourTransfer == QStringLiteral("smpte2084") || colourTransfer == QStringLiteral("arib-std-b67");
+}
+
+bool ProbeResult::isInterlaced() const
+{
+    return fieldOrder == QStringLiteral("tt") || fieldOrder == QStringLiteral("bb")
+        || fieldOrder == QStringLiteral("tb") || fieldOrder == QStringLiteral("bt");
+}
+
+bool ProbeResult::topFieldFirst() const
+{
+    // The second letter is the field shown first ("tb": top coded first, bottom shown first).
+    return fieldOrder == QStringLiteral("tt") || fieldOrder == QStringLiteral("bt");
+}
 
 ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &fileName)
 {
@@ -136,7 +188,9 @@ ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &
     if (audio)
         result.audioCodec = string(*audio, QStringLiteral("codec_name"), result.audioCodec);
     result.fps = frameRate(string(*video, QStringLiteral("avg_frame_rate"), QStringLiteral("0/1")));
-    const double duration = number(string(format, QStringLiteral("duration"), QStringLiteral("0"))).value_or(0);
+    // A movie lasts as long as its picture: sound that runs on past it would only add frozen frames.
+    const double duration = streamDuration(*video).value_or(
+        number(string(format, QStringLiteral("duration"), QStringLiteral("0"))).value_or(0));
     result.duration = std::isfinite(duration) && duration > 0 ? duration : 0;
     result.width = integer(*video, QStringLiteral("width"));
     result.height = integer(*video, QStringLiteral("height"));
@@ -145,9 +199,11 @@ ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &
     if (quarterTurns(*video) % 2 == 1)
         std::swap(result.width, result.height);
     result.codec = string(*video, QStringLiteral("codec_name"), result.codec);
-    const QString colourSpace = string(*video, QStringLiteral("color_space"), QString());
-    if (colourSpace != QStringLiteral("unknown"))
-        result.colourSpace = colourSpace;
+    result.colourSpace = declared(*video, QStringLiteral("color_space"));
+    result.colourTransfer = declared(*video, QStringLiteral("color_transfer"));
+    result.colourPrimaries = declared(*video, QStringLiteral("color_primaries"));
+    result.colourRange = declared(*video, QStringLiteral("color_range"));
+    result.fieldOrder = declared(*video, QStringLiteral("field_order"));
     return result;
 }
 
