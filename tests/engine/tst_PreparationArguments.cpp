@@ -73,30 +73,47 @@ void tst_PreparationArguments::motionFilesAreEscapedForTheGraph()
 
 void tst_PreparationArguments::filters_data()
 {
+    QTest::addColumn<QString>("conversion");
     QTest::addColumn<QString>("motion");
     QTest::addColumn<bool>("lens");
     QTest::addColumn<QString>("lut");
+    QTest::addColumn<QString>("colourSpace");
     QTest::addColumn<QStringList>("expected");
 
     const QString vidstab = QStringLiteral("vidstabtransform=input=/j/motion.trf:zoom=0:optzoom=0");
     const QString lens = QStringLiteral("lenscorrection=cx=0.18:cy=0.18,crop=iw*0.86:ih*0.86");
     const QString lut = QStringLiteral("lut3d=file=/j/conversion.cube:interp=tetrahedral");
-    QTest::newRow("nothing") << QString() << false << QString() << QStringList();
-    QTest::newRow("all, in order") << QStringLiteral("/j/motion.trf") << true << QStringLiteral("/j/conversion.cube")
-                                   << QStringList{vidstab, lens, lut};
-    QTest::newRow("lens only") << QString() << true << QString() << QStringList{lens};
+    const QString cube = QStringLiteral("/j/conversion.cube");
+    const QString deinterlace = QStringLiteral("bwdif=mode=send_frame:parity=tff:deint=all");
+    QTest::newRow("nothing") << QString() << QString() << false << QString() << QString() << QStringList();
+    QTest::newRow("all, in order") << deinterlace << QStringLiteral("/j/motion.trf") << true << cube << QString()
+                                   << QStringList{deinterlace, vidstab, lens, lut};
+    QTest::newRow("lens only") << QString() << QString() << true << QString() << QStringLiteral("bt709")
+                               << QStringList{lens};
     QTest::newRow("lut with an awkward folder")
-        << QString() << false << QStringLiteral("/a:b,c/conversion.cube")
+        << QString() << QString() << false << QStringLiteral("/a:b,c/conversion.cube") << QString()
         << QStringList{QStringLiteral("lut3d=file=/a\\\\:b\\,c/conversion.cube:interp=tetrahedral")};
+    QTest::newRow("lut on BT.601 keeps the scaler's matrix")
+        << QString() << QString() << false << cube << QStringLiteral("smpte170m") << QStringList{lut};
+    QTest::newRow("lut on BT.709 goes back to BT.709")
+        << QString() << QString() << false << cube << QStringLiteral("bt709")
+        << QStringList{lut,
+                       QStringLiteral("scale=out_color_matrix=bt709,format=yuv444p16le,setparams=colorspace=bt709")};
+    QTest::newRow("lut on BT.2020")
+        << QString() << QString() << false << cube << QStringLiteral("bt2020nc")
+        << QStringList{
+               lut, QStringLiteral("scale=out_color_matrix=bt2020,format=yuv444p16le,setparams=colorspace=bt2020nc")};
 }
 
 void tst_PreparationArguments::filters()
 {
+    QFETCH(QString, conversion);
     QFETCH(QString, motion);
     QFETCH(bool, lens);
     QFETCH(QString, lut);
+    QFETCH(QString, colourSpace);
     QFETCH(QStringList, expected);
-    QCOMPARE(PreparationArguments::filters(motion, lens, lut), expected);
+    QCOMPARE(PreparationArguments::filters(conversion, motion, lens, lut, colourSpace), expected);
 }
 
 void tst_PreparationArguments::mainPass_data()

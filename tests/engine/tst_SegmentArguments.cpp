@@ -20,7 +20,7 @@ MediaAsset movie(double duration = 10)
 
 const QString baseMovieChain = QStringLiteral(
     "scale=320:180:force_original_aspect_ratio=increase,crop=320:180,setsar=1,"
-    "fps=30,settb=AVTB,setpts=PTS-STARTPTS,tpad=stop_mode=clone:stop=-1,format=yuv444p16le");
+    "fps=30,settb=AVTB,setpts=PTS-STARTPTS,tpad=stop_mode=clone:stop=1,format=yuv444p16le");
 
 } // namespace
 
@@ -38,6 +38,7 @@ private slots:
     void audioComesFromTheSourceOnlyForMoviesWithSound_data();
     void audioComesFromTheSourceOnlyForMoviesWithSound();
     void tinyStartTimesAreWrittenWithoutExponent();
+    void sourcePictureHoldsTheLastPictureOnlyPastTheDeclaredPicture();
 };
 
 void tst_SegmentArguments::stillWithZoomMatchesTheWorkedExample()
@@ -119,7 +120,7 @@ void tst_SegmentArguments::videoFilter_data()
     QTest::newRow("crop zoom, odd width made even")
         << zoomed << plain << 1921 << 2.0 << false
         << QStringLiteral("scale=2016:188:force_original_aspect_ratio=increase,crop=1921:180,setsar=1,"
-                          "fps=30,settb=AVTB,setpts=PTS-STARTPTS,tpad=stop_mode=clone:stop=-1,format=yuv444p16le");
+                          "fps=30,settb=AVTB,setpts=PTS-STARTPTS,tpad=stop_mode=clone:stop=1,format=yuv444p16le");
 
     QTest::newRow("very short zooming still uses one frame")
         << still() << plain << 320 << 0.02 << false
@@ -274,6 +275,30 @@ void tst_SegmentArguments::tinyStartTimesAreWrittenWithoutExponent()
     const QString text = args.at(args.indexOf(QStringLiteral("-ss")) + 1);
     QVERIFY2(!text.contains(QLatin1Char('e')), qPrintable(text));
     QCOMPARE(text.toDouble(), start);
+}
+
+// A file cut short ends early and its segment stays short; a clip whose length was measured by its
+// sound before (an older import) still holds its last picture over the part past the picture.
+void tst_SegmentArguments::sourcePictureHoldsTheLastPictureOnlyPastTheDeclaredPicture()
+{
+    ProbeResult probe;
+    probe.duration = 2.0;
+    QCOMPARE(SegmentArguments::sourcePicture(probe, 2.0, 30).heldFrames, 1);
+    QCOMPARE(SegmentArguments::sourcePicture(probe, 1.0, 30).heldFrames, 1);
+    QCOMPARE(SegmentArguments::sourcePicture(probe, 3.0, 30).heldFrames, 31);
+    QCOMPARE(SegmentArguments::sourcePicture(ProbeResult(), 3.0, 30).heldFrames, 1);
+
+    probe.colourSpace = QStringLiteral("bt2020nc");
+    probe.colourTransfer = QStringLiteral("smpte2084");
+    probe.fieldOrder = QStringLiteral("bb");
+    const SegmentArguments::SourcePicture picture = SegmentArguments::sourcePicture(probe, 2.0, 30);
+    QCOMPARE(picture.colourSpace, QStringLiteral("bt709"));
+    QVERIFY2(picture.conversion.startsWith(QStringLiteral("bwdif=mode=send_frame:parity=bff:deint=all,zscale=tin="
+                                                          "smpte2084:min=bt2020nc:pin=bt2020:rin=limited")),
+             qPrintable(picture.conversion));
+    const QString chain = SegmentArguments::videoFilter(movie(), ProcessingSettings(), 320, 180, 2.0, std::nullopt,
+                                                        QString(), picture);
+    QVERIFY(chain.startsWith(picture.conversion + QStringLiteral(",scale=320:180:")));
 }
 
 QTEST_GUILESS_MAIN(tst_SegmentArguments)

@@ -32,4 +32,17 @@ QByteArray firstFrameLuma(const QString &path);
 // Standard deviation of 8-bit grey pixels: near 0 for a plain picture, above 30 for a test pattern.
 double lumaSpread(const QByteArray &luma);
 
+// The frame of `path` shown at `seconds` as 8-bit R'G'B' rows, three bytes a pixel, converted as
+// the file's own colour tags say.
+QByteArray frameRgb(const QString &path, double seconds);
+
+// How much a picture combs: the mean difference between neighbouring lines over the mean
+// difference between lines two apart, of 8-bit grey pixels `width` wide. About 0.5 to 0.6 for a
+// progressive picture; above 1 where the lines alternate between two moments; -1 without a picture.
+double combing(const QByteArray &luma, int width);
+
+// The amplitude (0 to 1) of a `frequency` Hz tone in `channel` of the first audio stream of
+// `path`, measured over the second half-second.
+double toneAmplitude(const QString &path, int channel, double frequency);
+
 } // namespace kinoloom::test

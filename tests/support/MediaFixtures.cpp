@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QtDebug>
 
+#include <utility>
+
 namespace kinoloom::test {
 
 namespace {
@@ -236,6 +238,101 @@ QString MediaFixtures::clipWithCoverFirst() const
     }
     qWarning() << "Could not move the cover of" << withCover << "ahead of its video";
     return {};
+}
+
+QString MediaFixtures::hdrClip() const
+{
+    // Built in R'G'B' so that the bars are exactly red and white before the conversion.
+    const QString bars =
+        QStringLiteral(
+            "color=c=red:s=64x%1:r=%2:d=%3,format=gbrp[red];color=c=white:s=64x%1:r=%2:d=%3,format=gbrp[white];"
+            "testsrc2=s=%4x%1:r=%2:d=%3,format=gbrp[pattern];[red][white][pattern]hstack=3,"
+            "zscale=tin=bt709:pin=bt709:min=gbr:rin=full:t=linear:p=bt709:m=gbr:r=full:npl=100,"
+            "format=gbrpf32le,"
+            "zscale=tin=linear:pin=bt709:min=gbr:rin=full:t=smpte2084:p=bt2020:m=bt2020nc:r=limited:npl=100,"
+            "format=yuv420p10le")
+            .arg(height)
+            .arg(fps)
+            .arg(duration)
+            .arg(width - 128);
+    return generate(QStringLiteral("hdr-pq.mp4"),
+                    {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), bars, QStringLiteral("-c:v"),
+                     QStringLiteral("libx265"), QStringLiteral("-preset"), QStringLiteral("ultrafast"),
+                     QStringLiteral("-x265-params"), QStringLiteral("log-level=error"),
+                     QStringLiteral("-color_primaries"), QStringLiteral("bt2020"), QStringLiteral("-color_trc"),
+                     QStringLiteral("smpte2084"), QStringLiteral("-colorspace"), QStringLiteral("bt2020nc")});
+}
+
+QString MediaFixtures::interlacedClip() const
+{
+    // Two frames of a 60 Hz source woven into one: the top field from the first, the bottom from
+    // the second, so every moving edge combs unless the fields are taken apart.
+    const QString fields = QStringLiteral("testsrc2=s=%1x%2:r=%3:d=%4,scroll=h=0.01,tinterlace=mode=interleave_top,"
+                                          "setfield=tff")
+                               .arg(width)
+                               .arg(height)
+                               .arg(2 * fps)
+                               .arg(duration);
+    QStringList arguments{QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), fields};
+    arguments += h264();
+    arguments += {QStringLiteral("-flags"), QStringLiteral("+ildct+ilme"), QStringLiteral("-x264opts"),
+                  QStringLiteral("tff=1"),  QStringLiteral("-r"),          QString::number(fps)};
+    return generate(QStringLiteral("interlaced.mp4"), arguments);
+}
+
+QString MediaFixtures::truncatedClip() const
+{
+    const QString path = QDir(m_folder).filePath(QStringLiteral("truncated.mp4"));
+    if (QFileInfo::exists(path))
+        return path;
+    const QString source = clip();
+    // The index ahead of the media data, as cameras and downloads have it: the cut keeps it whole.
+    const QString indexFirst = source.isEmpty()
+        ? QString()
+        : generate(QStringLiteral("index-first.mp4"),
+                   {QStringLiteral("-i"), source, QStringLiteral("-c"), QStringLiteral("copy"),
+                    QStringLiteral("-movflags"), QStringLiteral("+faststart")});
+    if (indexFirst.isEmpty())
+        return {};
+    const QByteArray bytes = readFile(indexFirst);
+    return writeFile(path, bytes.left(bytes.size() * 6 / 10)) ? path : QString();
+}
+
+QString MediaFixtures::longSoundClip() const
+{
+    QStringList arguments{
+        QStringLiteral("-f"), QStringLiteral("lavfi"),
+        QStringLiteral("-i"), testSource(),
+        QStringLiteral("-f"), QStringLiteral("lavfi"),
+        QStringLiteral("-i"), QStringLiteral("sine=frequency=440:sample_rate=48000:duration=%1").arg(duration + 1)};
+    arguments += h264();
+    arguments += {QStringLiteral("-c:a"), QStringLiteral("aac")};
+    return generate(QStringLiteral("long-sound.mp4"), arguments);
+}
+
+QString MediaFixtures::surroundTones() const
+{
+    QStringList arguments;
+    const QList<std::pair<int, QString>> channels{
+        {frontLeftTone, QStringLiteral("FL")}, {frontRightTone, QStringLiteral("FR")},
+        {centreTone, QStringLiteral("FC")},    {lfeTone, QStringLiteral("LFE")},
+        {backLeftTone, QStringLiteral("BL")},  {backRightTone, QStringLiteral("BR")}};
+    QStringList inputs;
+    QStringList map;
+    for (int i = 0; i < channels.size(); ++i) {
+        arguments << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+                  << QStringLiteral("sine=frequency=%1:sample_rate=48000:duration=%2")
+                         .arg(channels.at(i).first)
+                         .arg(duration);
+        inputs << QStringLiteral("[%1]").arg(i);
+        map << QStringLiteral("%1.0-%2").arg(i).arg(channels.at(i).second);
+    }
+    // An explicit map: join would otherwise put a mono input on the centre by its name.
+    arguments << QStringLiteral("-filter_complex")
+              << inputs.join(QString()) + QStringLiteral("join=inputs=6:channel_layout=5.1:map=")
+            + map.join(QLatin1Char('|')) + QStringLiteral("[sound]")
+              << QStringLiteral("-map") << QStringLiteral("[sound]") << QStringLiteral("-c:a") << QStringLiteral("aac");
+    return generate(QStringLiteral("tones-5.1.m4a"), arguments);
 }
 
 } // namespace kinoloom::test

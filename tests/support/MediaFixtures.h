@@ -47,6 +47,29 @@ public:
     // some writers put it, so that the first video stream is the cover.
     QString clipWithCoverFirst() const;
 
+    // Footage that real cameras, phones and interrupted copies produce.
+    //
+    // "hdr-pq.mp4": 2 s of 10-bit HEVC in BT.2020 with the PQ transfer, as phones record HDR by
+    // default: a pure red bar (x 0 to 63), a white bar (x 64 to 127) and testsrc2, converted from
+    // SDR BT.709 with the SDR white at zscale's 100 cd/m².
+    QString hdrClip() const;
+    // "interlaced.mp4": 2 s of 30 frames a second, top field first and coded as interlaced, each
+    // frame woven from two moments 1/60 s apart of a test pattern that moves sideways.
+    QString interlacedClip() const;
+    // "truncated.mp4": the clip with its index at the front, cut after 60 % of its bytes, as an
+    // interrupted copy leaves it: the header still declares 2 s.
+    QString truncatedClip() const;
+    // "long-sound.mp4": the clip's 2 s of picture with 3 s of tone.
+    QString longSoundClip() const;
+    // "tones-5.1.m4a": 2 s of 5.1 sound with its own tone in each channel, in Hz as below.
+    static constexpr int frontLeftTone = 300;
+    static constexpr int frontRightTone = 500;
+    static constexpr int centreTone = 1000;
+    static constexpr int lfeTone = 60;
+    static constexpr int backLeftTone = 200;
+    static constexpr int backRightTone = 700;
+    QString surroundTones() const;
+
     const QString &folder() const { return m_folder; }
 
 private:

@@ -3,6 +3,7 @@
 #include "engine/media/FFmpegText.h"
 #include "engine/media/FileCopy.h"
 #include "engine/media/MediaFileTypes.h"
+#include "engine/media/PictureConversion.h"
 #include "engine/media/ThumbnailCommand.h"
 #include "engine/process/ProcessRunner.h"
 #include "model/CancellationError.h"
@@ -119,7 +120,8 @@ MediaAsset MediaService::importAsset(const QString &source, const QString &root,
 
     const QString thumbnail = project.absoluteFilePath(QStringLiteral("Cache/") + idText + QStringLiteral(".jpg"));
     const bool image = isImage(sourcePath);
-    generateThumbnail(assetPath, thumbnail, probed.duration, image, middleFrameThumbnail);
+    writeThumbnail(assetPath, thumbnail, probed.duration, image, middleFrameThumbnail,
+                   PictureConversion::filters(probed));
     written.append(thumbnail);
 
     const QString identity = importIdentity(sourcePath);
@@ -134,16 +136,24 @@ MediaAsset MediaService::importAsset(const QString &source, const QString &root,
 }
 
 QStringList MediaService::thumbnailArguments(const QString &source, const QString &destination, double duration,
-                                             bool image, bool middle)
+                                             bool image, bool middle, const QString &conversion)
 {
     std::optional<double> seek;
     if (!image)
         seek = middle ? duration * 0.5 : std::min(duration / 3, 1.0);
-    return thumbnailCommand(source, destination, seek, 480, {QStringLiteral("-threads"), QStringLiteral("1")});
+    return thumbnailCommand(source, destination, seek, 480, {QStringLiteral("-threads"), QStringLiteral("1")},
+                            conversion);
 }
 
 void MediaService::generateThumbnail(const QString &source, const QString &destination, double duration, bool image,
                                      bool middle) const
+{
+    writeThumbnail(source, destination, duration, image, middle,
+                   image ? QString() : PictureConversion::filters(probe(source)));
+}
+
+void MediaService::writeThumbnail(const QString &source, const QString &destination, double duration, bool image,
+                                  bool middle, const QString &conversion) const
 {
     // Written beside the destination under another name first, so that a failed run neither
     // leaves half a picture nor destroys the thumbnail that was there.
@@ -151,11 +161,11 @@ void MediaService::generateThumbnail(const QString &source, const QString &desti
     const QFileInfo target(destination);
     const QString partial = target.dir().filePath(QStringLiteral("partial-") + target.fileName());
     auto removePartial = qScopeGuard([&] { QFile::remove(partial); });
-    runner->runFFmpeg(thumbnailArguments(source, partial, duration, image, middle));
+    runner->runFFmpeg(thumbnailArguments(source, partial, duration, image, middle, conversion));
     // A seek past the last picture (the sound outlasts the picture, the container's duration is
     // wrong) makes ffmpeg succeed without writing anything: take the first picture instead.
     if (!image && !QFileInfo(partial).isFile())
-        runner->runFFmpeg(thumbnailArguments(source, partial, 0, false, false));
+        runner->runFFmpeg(thumbnailArguments(source, partial, 0, false, false, conversion));
     if (!QFileInfo(partial).isFile())
         throw StudioError(QStringLiteral("FFmpeg could not read a picture for the thumbnail of “%1”.")
                               .arg(path::lastComponent(source)));
@@ -195,6 +205,15 @@ ProbeResult MediaService::validateMovie(const QString &path, int width, int heig
         throw StudioError(QStringLiteral(
             "The rendered movie did not pass duration, dimensions, audio, or lossless codec validation."));
     return result;
+}
+
+qint64 MediaService::countPictures(const QString &path) const
+{
+    const QString output = runner->runFFprobe(
+        {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("V:0"),
+         QStringLiteral("-count_packets"), QStringLiteral("-show_entries"), QStringLiteral("stream=nb_read_packets"),
+         QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+    return output.trimmed().toLongLong();
 }
 
 } // namespace kinoloom

@@ -41,12 +41,14 @@ struct MediaService
                            bool middleFrameThumbnail = false) const;
 
     // One frame 480 pixels wide as JPEG: a third of the way in (at most one second) or from the
-    // middle of a movie, the picture of a still. An existing destination is replaced only once
-    // the new one is complete.
+    // middle of a movie, the picture of a still. A movie's picture is deinterlaced and tone
+    // mapped as its probe asks (PictureConversion), as in the film. An existing destination is
+    // replaced only once the new one is complete.
     void generateThumbnail(const QString &source, const QString &destination, double duration, bool image,
                            bool middle) const;
+    // `conversion`: the filters that come before the scaling, empty for none.
     static QStringList thumbnailArguments(const QString &source, const QString &destination, double duration,
-                                          bool image, bool middle);
+                                          bool image, bool middle, const QString &conversion = {});
 
     // One line per tool and filter: "FFmpeg library: available", "ffprobe library: not found",
     // "Gyroflow (optional): available", "lut3d: not installed", ... Filter lines are left out when
@@ -56,6 +58,14 @@ struct MediaService
     // The movie's probe when it has a duration, exactly the expected size and sound, and, when
     // `lossless`, FFV1 video with 24-bit PCM sound; otherwise throws StudioError.
     ProbeResult validateMovie(const QString &path, int width, int height, bool lossless = false) const;
+
+    // The pictures of the first video stream of `path` (cover pictures aside), counted packet by
+    // packet, which is one a picture in the lossless intermediates; 0 when it has none.
+    qint64 countPictures(const QString &path) const;
+
+private:
+    void writeThumbnail(const QString &source, const QString &destination, double duration, bool image, bool middle,
+                        const QString &conversion) const;
 };
 
 } // namespace kinoloom

@@ -5,7 +5,7 @@
 namespace kinoloom {
 
 QStringList thumbnailCommand(const QString &source, const QString &destination, std::optional<double> seek, int width,
-                             const QStringList &encoding)
+                             const QStringList &encoding, const QString &conversion)
 {
     QStringList arguments{QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-nostdin"),
                           QStringLiteral("-y")};
@@ -15,9 +15,12 @@ QStringList thumbnailCommand(const QString &source, const QString &destination, 
         arguments += singlePictureFormat();
     // "-update 1": the image writer otherwise reads the destination as a numbered pattern, so a
     // folder named "take%d" would send the picture into a sibling "take1".
-    arguments << QStringLiteral("-i") << source << QStringLiteral("-vf") << QStringLiteral("scale=%1:-2").arg(width)
-              << QStringLiteral("-frames:v") << QStringLiteral("1") << encoding << QStringLiteral("-update")
-              << QStringLiteral("1") << destination;
+    // The picture reaches the JPEG writer as R'G'B', which it turns into JPEG's own Y'CbCr; handed
+    // Y'CbCr, it would keep BT.709 values as they are and shift the colours of HD footage.
+    const QString first = conversion.isEmpty() ? QString() : conversion + QLatin1Char(',');
+    arguments << QStringLiteral("-i") << source << QStringLiteral("-vf")
+              << first + QStringLiteral("scale=%1:-2,format=rgb24").arg(width) << QStringLiteral("-frames:v")
+              << QStringLiteral("1") << encoding << QStringLiteral("-update") << QStringLiteral("1") << destination;
     return arguments;
 }
 

@@ -1,6 +1,7 @@
 #include "engine/pipeline/Pipeline.h"
 
 #include "engine/media/MediaService.h"
+#include "engine/media/PictureConversion.h"
 #include "engine/pipeline/CompleteFile.h"
 #include "engine/pipeline/PreparationArguments.h"
 #include "engine/pipeline/ProgressBand.h"
@@ -52,6 +53,12 @@ bool exists(const QString &path)
 {
     std::error_code error;
     return std::filesystem::exists(std::filesystem::symlink_status(path.toStdString(), error));
+}
+
+// What the probe of a movie's own file says (a still's picture needs no conversion).
+ProbeResult sourceProbe(const MediaService &media, const MediaAsset &clip)
+{
+    return clip.isImage ? ProbeResult() : media.probe(QFileInfo(clip.path).absoluteFilePath());
 }
 
 void replaceAsset(StudioProject &project, const MediaAsset &asset)
@@ -116,7 +123,12 @@ StudioProject Pipeline::prepare(const StudioProject &project, const QString &pro
         const QString number = QString::number(i + 1) + QStringLiteral(" of ") + QString::number(count);
         runner->checkCancellation();
         overall(band.start);
-        const QString key = Fingerprint::preparation(clip, settings);
+        QString key = Fingerprint::preparation(clip, settings);
+        if (needsWork) {
+            const ProbeResult source = sourceProbe(MediaService(tools, runner), clip);
+            key = PreparationArguments::key(key, PictureConversion::filters(source), settings.conversionLUT,
+                                            PictureConversion::colourSpaceAfter(source));
+        }
         clip.preparationKey = key;
 
         if (!needsWork) {
@@ -175,6 +187,9 @@ QString Pipeline::runPreparationPasses(const MediaAsset &clip, const ProcessingS
     const bool video = !clip.isImage;
     const bool gyroflowApplies = settings.gyroflow && video;
     QString input = QFileInfo(clip.path).absoluteFilePath();
+    // An interlaced or HDR clip is prepared as progressive SDR, which its segments then take as it is.
+    const ProbeResult source = sourceProbe(MediaService(tools, runner), clip);
+    const QString conversion = PictureConversion::filters(source);
 
     // Checked first: a LUT that cannot be read would otherwise fail the last pass, after the
     // stabilisation passes have run in vain.
@@ -198,12 +213,13 @@ QString Pipeline::runPreparationPasses(const MediaAsset &clip, const ProcessingS
     QString motion;
     if (settings.vidstab && video) {
         motion = job + QStringLiteral("/motion.trf");
-        ffmpeg(PreparationArguments::motionAnalysis(input, motion), job,
+        ffmpeg(PreparationArguments::motionAnalysis(input, motion, conversion), job,
                stage + middleDot + QStringLiteral("motion analysis"), clip.duration);
     }
 
     const QString out = job + (video ? QStringLiteral("/prepared.mkv") : QStringLiteral("/prepared.png"));
-    const QStringList filters = PreparationArguments::filters(motion, settings.fisheye && !gyroflowApplies, lut);
+    const QStringList filters = PreparationArguments::filters(conversion, motion, settings.fisheye && !gyroflowApplies,
+                                                              lut, PictureConversion::colourSpaceAfter(source));
     {
         // What a failed or cancelled pass leaves is no prepared clip; the job folder keeps the rest.
         auto removePartial = qScopeGuard([&] { QFile::remove(out); });

@@ -70,6 +70,8 @@ QJsonObject RenderSegmentIdentity::toJson() const
     object.insert(QStringLiteral("lutContent"), lutContent);
     if (keepsSourceMatrix)
         object.insert(QStringLiteral("keepsSourceMatrix"), true);
+    if (!pictureConversion.isEmpty())
+        object.insert(QStringLiteral("pictureConversion"), pictureConversion);
     return object;
 }
 

@@ -43,6 +43,10 @@ struct RenderSegmentIdentity
     // look), which since this was added comes back to Y'CbCr in the source's own matrix. Left out
     // of the JSON when false, so the keys of other segments stay as they were.
     bool keepsSourceMatrix = false;
+    // The filters that bring the source's picture to progressive SDR first (deinterlacing, tone
+    // mapping), which the caller sets from its probe. Left out of the JSON when empty, so the keys
+    // of segments of every other source stay as they were.
+    QString pictureConversion;
 
     bool operator==(const RenderSegmentIdentity &) const = default;
 

@@ -1,6 +1,7 @@
 #include "engine/pipeline/SegmentArguments.h"
 
 #include "engine/media/FFmpegText.h"
+#include "engine/media/PictureConversion.h"
 #include "engine/pipeline/GradePlan.h"
 #include "engine/pipeline/Pipeline.h"
 
@@ -53,15 +54,27 @@ QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const QStri
     return plan.filterChain();
 }
 
+SourcePicture sourcePicture(const ProbeResult &probe, double end, int fps)
+{
+    SourcePicture picture{PictureConversion::filters(probe), PictureConversion::colourSpaceAfter(probe)};
+    // A clip imported before its length was the picture's may ask for more than the picture
+    // declares: that part stays a held picture, as it always was.
+    const double beyond = probe.duration > 0 ? (end - probe.duration) * fps : 0;
+    if (std::isfinite(beyond) && beyond > 0)
+        picture.heldFrames += static_cast<int>(std::min(std::ceil(beyond), 1e6));
+    return picture;
+}
+
 QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height, double duration,
-                    const std::optional<ClipGrade> &grade, const QString &lookPath, const QString &sourceColourSpace)
+                    const std::optional<ClipGrade> &grade, const QString &lookPath, const SourcePicture &source)
 {
     const double cropScale = clip.cropScale();
     const QString fps = ffmpegInteger(settings.fps);
-    QString chain = QStringLiteral("scale=%1:%2:force_original_aspect_ratio=increase,crop=%3:%4,setsar=1")
-                        .arg(ffmpegInteger(zoomedDimension(cropScale, width)),
-                             ffmpegInteger(zoomedDimension(cropScale, height)), ffmpegInteger(width),
-                             ffmpegInteger(height));
+    // Fields are woven back together, and HDR brought to SDR, before anything scales the picture.
+    QString chain = source.conversion.isEmpty() ? QString() : source.conversion + QLatin1Char(',');
+    chain += QStringLiteral("scale=%1:%2:force_original_aspect_ratio=increase,crop=%3:%4,setsar=1")
+                 .arg(ffmpegInteger(zoomedDimension(cropScale, width)),
+                      ffmpegInteger(zoomedDimension(cropScale, height)), ffmpegInteger(width), ffmpegInteger(height));
     if (clip.isImage && settings.stillZoom) {
         const double frames = std::floor(duration * settings.fps);
         const qint64 n = std::isfinite(frames) && frames >= 1 ? static_cast<qint64>(frames) : 1;
@@ -71,12 +84,13 @@ QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, 
     chain += QStringLiteral(",fps=%1,settb=AVTB,setpts=PTS-STARTPTS").arg(fps);
     if (!clip.isImage) {
         // A movie can end up to a frame before the frame-snapped length asked of it; holding its
-        // last picture keeps the segment exactly as long as its sound. -t bounds the padding.
-        chain += QStringLiteral(",tpad=stop_mode=clone:stop=-1");
+        // last picture keeps the segment exactly as long as its sound. A file cut short ends far
+        // earlier: its segment stays short, so that the render can tell (see heldFrames).
+        chain += QStringLiteral(",tpad=stop_mode=clone:stop=") + ffmpegInteger(source.heldFrames);
     }
     chain += QStringLiteral(",format=yuv444p16le");
     if (grade)
-        chain += gradeFilter(*grade, lookPath, sourceColourSpace);
+        chain += gradeFilter(*grade, lookPath, source.colourSpace);
     return chain;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/media/ProbeResult.h"
 #include "model/ClipGrade.h"
 #include "model/MediaAsset.h"
 #include "model/ProcessingSettings.h"
@@ -28,12 +29,28 @@ double startTime(const MediaAsset &clip, const ProcessingSettings &settings, dou
 // A frame dimension enlarged by the crop zoom, truncated to an even number of at least 2.
 int zoomedDimension(double cropScale, int size);
 
+// What a segment's chain needs to know of the picture of its source file.
+struct SourcePicture
+{
+    // Filters that come before all others (PictureConversion::filters); empty for none.
+    QString conversion;
+    // The matrix of the picture after them, as ffprobe names it (empty: none), which the picture
+    // returns to after R'G'B' grade stages.
+    QString colourSpace;
+    // How many times a movie's last picture may be repeated to fill the length asked of it: it
+    // may end up to a frame early, and more where the segment reaches past the end of the
+    // picture its file declares. A picture that ends earlier still leaves the segment short.
+    int heldFrames = 1;
+};
+
+// What `probe` (of the file the segment reads) says of its picture, for a segment that ends at
+// `end` seconds into that file at `fps` frames a second.
+SourcePicture sourcePicture(const ProbeResult &probe, double end, int fps);
+
 // The whole -vf chain of a segment. `lookPath` is the absolute path of the look copy, empty
-// when no look is blended. `sourceColourSpace` is the matrix the source is tagged with, as
-// ffprobe names it (empty: none), which the picture returns to after R'G'B' grade stages.
+// when no look is blended.
 QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height, double duration,
-                    const std::optional<ClipGrade> &grade, const QString &lookPath,
-                    const QString &sourceColourSpace = {});
+                    const std::optional<ClipGrade> &grade, const QString &lookPath, const SourcePicture &source = {});
 
 // The grade pieces of the chain, each beginning with a comma; empty for a neutral grade.
 QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const QString &sourceColourSpace = {});

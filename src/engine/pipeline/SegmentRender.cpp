@@ -11,28 +11,57 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <cmath>
+
 namespace kinoloom {
+
+namespace {
+
+// A movie's segment holds its last picture for at most a frame or so (SegmentArguments::
+// SourcePicture), so a segment short of pictures is one whose file ended before its header said:
+// an interrupted copy or download, which would otherwise freeze in the film without a word.
+void requireWholePicture(const MediaService &media, const QString &segment, const QString &clipName, int fps,
+                         double start, double duration)
+{
+    const double expected = std::floor(duration * fps + 1e-6);
+    const qint64 pictures = media.countPictures(segment);
+    if (double(pictures) >= expected)
+        return;
+    throw StudioError(QStringLiteral("“%1” seems to be incomplete: its picture stops at %2 s, before the %3 s the "
+                                     "film takes from it. The file may have been cut short by an interrupted copy "
+                                     "or download; copy it again and relink it.")
+                          .arg(clipName, QString::number(start + double(pictures) / fps, 'f', 1),
+                               QString::number(start + duration, 'f', 1)));
+}
+
+} // namespace
 
 QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings &settings, const QString &directory,
                                 const QString &cacheRoot, int index, int width, int height, double duration, bool tail,
                                 bool stylish, const std::function<void(double)> &progress) const
 {
-    const QString key = RenderSegmentIdentity::make(clip, settings, width, height, duration, tail, stylish).key();
-    if (const std::optional<QString> found = findSegment(key, cacheRoot, index, clip.name, settings.finalOutputPath,
-                                                         progress)) {
-        return *found;
-    }
-
     SegmentArguments::Input input;
     // Absolute: FFmpeg runs in the job folder.
     input.source = QFileInfo(clip.preparedPath.value_or(clip.path)).absoluteFilePath();
     input.still = clip.isImage;
-    const ProbeResult probe = MediaService(tools, runner).probe(input.source);
+    const MediaService media(tools, runner);
+    const ProbeResult probe = media.probe(input.source);
     input.sourceHasAudio = probe.hasAudio;
     if (clip.isImage && probe.codec != ProbeResult().codec)
         input.decoder = probe.codec;
     if (!clip.isImage)
         input.start = SegmentArguments::startTime(clip, settings, probe.duration, duration, tail);
+    const SegmentArguments::SourcePicture picture = SegmentArguments::sourcePicture(probe, input.start + duration,
+                                                                                    settings.fps);
+
+    RenderSegmentIdentity identity = RenderSegmentIdentity::make(clip, settings, width, height, duration, tail,
+                                                                 stylish);
+    identity.pictureConversion = picture.conversion;
+    const QString key = identity.key();
+    if (const std::optional<QString> found = findSegment(key, cacheRoot, index, clip.name, settings.finalOutputPath,
+                                                         progress)) {
+        return *found;
+    }
 
     const std::optional<ClipGrade> grade = SegmentArguments::effectiveGrade(clip, settings);
     QString look;
@@ -41,8 +70,7 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
             + copyResource(grade->stylishLUT, SegmentArguments::lookFileName(grade->stylishLUT), directory);
         requireReadableLUT(look, grade->stylishLUT, clip.name, QStringLiteral("rendered"));
     }
-    const QString filter = SegmentArguments::videoFilter(clip, settings, width, height, duration, grade, look,
-                                                         probe.colourSpace);
+    const QString filter = SegmentArguments::videoFilter(clip, settings, width, height, duration, grade, look, picture);
 
     // FFmpeg writes under a temporary name: only a finished run becomes segment-<index>.mkv, so a
     // resumed render never takes a cut-short file for a complete one.
@@ -55,6 +83,8 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
            QStringLiteral("Rendering clip ") + number + QStringLiteral(" \u00B7 ") + clip.name, duration, progress);
     if (QFileInfo(partial).size() <= 0)
         throw StudioError(QStringLiteral("Rendered clip produced no output: ") + clip.name);
+    if (!clip.isImage)
+        requireWholePicture(media, partial, clip.name, settings.fps, input.start, duration);
     commitJobSegment(directory, index, key);
     removePartial.dismiss();
 
