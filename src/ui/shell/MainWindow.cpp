@@ -6,6 +6,7 @@
 #include "ui/media/StoryboardStrip.h"
 #include "ui/preview/ClipRangeSelector.h"
 #include "ui/preview/PreviewStage.h"
+#include "ui/publish/ExportList.h"
 #include "ui/settings/AutomationView.h"
 #include "ui/settings/WorkflowRenameSheet.h"
 #include "ui/shell/DesktopServices.h"
@@ -63,6 +64,7 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
     m_workspace->setInspector(inspector);
 
     // Export list and the publish workspace.
+    m_stageContent->setPart(StagePart::exportList, new ExportList(model, m_desktop));
 
     // Automated-run and workflow rename sheets.
     m_workspace->setSheetContent(Sheet::automation, AutomationView::content());
