@@ -56,18 +56,20 @@ private slots:
         QTest::addColumn<QString>("error"); // empty: renamed and closed
         for (const bool settings : {false, true}) {
             const QString window = settings ? QStringLiteral("settings window: ") : QStringLiteral("main window: ");
-            auto row = [&window](const char *name) { return qPrintable(window + QLatin1String(name)); };
-            QTest::newRow(row("Return renames, trimmed"))
+            // A row name is copied by newRow; the bytes must outlive only that call.
+            auto row = [&window](const char *name) { return (window + QLatin1String(name)).toUtf8(); };
+            QTest::newRow(row("Return renames, trimmed").constData())
                 << settings << QStringLiteral("  Travel  ") << true
                 << QStringList{QStringLiteral("Travel"), QStringLiteral("Workflow 2")} << QString();
-            QTest::newRow(row("blank name")) << settings << QStringLiteral("   ") << false
-                                             << QStringList{QStringLiteral("Workflow 1"), QStringLiteral("Workflow 2")}
-                                             << QStringLiteral("Enter a workflow name.");
-            QTest::newRow(row("case variant of another workflow"))
+            QTest::newRow(row("blank name").constData())
+                << settings << QStringLiteral("   ") << false
+                << QStringList{QStringLiteral("Workflow 1"), QStringLiteral("Workflow 2")}
+                << QStringLiteral("Enter a workflow name.");
+            QTest::newRow(row("case variant of another workflow").constData())
                 << settings << QStringLiteral("WORKFLOW 2") << true
                 << QStringList{QStringLiteral("Workflow 1"), QStringLiteral("Workflow 2")}
                 << QStringLiteral("A workflow already has that name.");
-            QTest::newRow(row("case change of its own name"))
+            QTest::newRow(row("case change of its own name").constData())
                 << settings << QStringLiteral("workflow 1") << false
                 << QStringList{QStringLiteral("workflow 1"), QStringLiteral("Workflow 2")} << QString();
         }
