@@ -31,6 +31,8 @@ QWidget *centredMessage(QWidget *top, const QString &text, double opacity, const
     label->setTextFormat(Qt::PlainText);
     label->setFont(StudioStyle::body());
     label->setAlignment(Qt::AlignCenter);
+    // A short window leaves the picture narrower than the sentence: wrap rather than cut it.
+    label->setWordWrap(true);
 
     auto *column = new QVBoxLayout(message);
     column->setSpacing(StudioStyle::regular);
