@@ -7,6 +7,7 @@
 #include "ui/preview/ClipRangeSelector.h"
 #include "ui/preview/PreviewStage.h"
 #include "ui/publish/ExportList.h"
+#include "ui/publish/MetadataDraftReview.h"
 #include "ui/publish/UploadReview.h"
 #include "ui/settings/AutomationView.h"
 #include "ui/settings/WorkflowRenameSheet.h"
@@ -68,6 +69,7 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
     m_stageContent->setPart(StagePart::exportList, new ExportList(model, m_desktop));
     m_workspace->setSheetContent(Sheet::uploadReview,
                                  [](StudioModel *model, QDialog *sheet) { return new UploadReview(model, sheet); });
+    m_workspace->setSheetContent(Sheet::metadataDraft, MetadataDraftReview::content());
 
     // Automated-run and workflow rename sheets.
     m_workspace->setSheetContent(Sheet::automation, AutomationView::content());
