@@ -11,7 +11,13 @@ namespace kinoloom::PlaybackProxy {
 
 namespace {
 
-const QString scaling = QStringLiteral("scale=1920:-2:flags=lanczos");
+// The conversion first: deinterlacing needs the fields as they were stored, and zscale tags the
+// tone-mapped frames BT.709, which the encoder writes into the copy.
+QString picture(const QString &conversion)
+{
+    const QString scaling = QStringLiteral("scale=1920:-2:flags=lanczos");
+    return conversion.isEmpty() ? scaling : conversion + QLatin1Char(',') + scaling;
+}
 
 QStringList head(const QString &source)
 {
@@ -50,43 +56,46 @@ QString folder(const std::optional<QString> &root)
     return QDir(*root).filePath(QStringLiteral("Cache/Preview"));
 }
 
-QStringList baseArguments(const QString &source)
+QStringList baseArguments(const QString &source, const QString &conversion)
 {
     QStringList arguments = head(source);
-    arguments << QStringLiteral("-vf") << scaling << QStringLiteral("-pix_fmt") << QStringLiteral("yuv420p");
+    arguments << QStringLiteral("-vf") << picture(conversion) << QStringLiteral("-pix_fmt")
+              << QStringLiteral("yuv420p");
     return arguments + sound();
 }
 
-QStringList softwareArguments(const QString &source, const QString &proxy)
+QStringList softwareArguments(const QString &source, const QString &proxy, const QString &conversion)
 {
-    return baseArguments(source)
+    return baseArguments(source, conversion)
         + QStringList{QStringLiteral("-c:v"),      QStringLiteral("libx264"), QStringLiteral("-preset"),
                       QStringLiteral("ultrafast"), QStringLiteral("-tune"),   QStringLiteral("zerolatency"),
                       QStringLiteral("-crf"),      QStringLiteral("23"),      proxy};
 }
 
-QStringList hardwareArguments(const QString &source, const QString &proxy, const QString &device)
+QStringList hardwareArguments(const QString &source, const QString &proxy, const QString &device,
+                              const QString &conversion)
 {
     QStringList arguments = head(source);
-    arguments << QStringLiteral("-vf") << scaling + QLatin1Char(',') + hardwareEncoder::uploadFilter();
+    arguments << QStringLiteral("-vf") << picture(conversion) + QLatin1Char(',') + hardwareEncoder::uploadFilter();
     arguments += sound();
     arguments += hardwareEncoder::vaapiArguments(QStringLiteral("h264_vaapi"), device, QStringLiteral("8M"));
     arguments << proxy;
     return arguments;
 }
 
-void make(ProcessRunner &runner, const QString &source, const QString &proxy, const std::optional<QString> &device)
+void make(ProcessRunner &runner, const QString &source, const QString &proxy, const std::optional<QString> &device,
+          const QString &conversion)
 {
     try {
         if (device) {
             try {
-                runner.runFFmpeg(hardwareArguments(source, proxy, *device));
+                runner.runFFmpeg(hardwareArguments(source, proxy, *device, conversion));
                 return;
             } catch (...) {
                 runner.checkCancellation();
             }
         }
-        runner.runFFmpeg(softwareArguments(source, proxy));
+        runner.runFFmpeg(softwareArguments(source, proxy, conversion));
     } catch (...) {
         QFile::remove(proxy);
         throw;

@@ -512,10 +512,15 @@ private:
     // Cancels a proxy being made, deletes the proxy in use and pauses the player.
     void endPreview();
     void installPreviewPlayer(const QUrl &url);
+    // Whether a player of `played` takes the selected clip's live grade: the clip's own file, or
+    // the converted copy the preview plays in its place.
+    bool gradesLive(const QUrl &played) const;
     void applyLiveGrade(PreviewPlayer &player);
     // Makes `player` the published one; the one before goes away.
     void replacePlayer(PreviewPlayer *player);
-    QCoro::Task<> makePlaybackProxy(std::shared_ptr<CancellationToken> token, QString source, QString proxy);
+    // Probes the movie and, for a Matroska file or a picture that needs converting, makes the
+    // playback proxy and plays it.
+    QCoro::Task<> preparePlayback(std::shared_ptr<CancellationToken> token, QString source, bool matroska);
 
     // Clip edits
     // Edits the selected clip in place; false when there is none.
@@ -607,6 +612,7 @@ private:
     std::shared_ptr<JobShared> m_task; // the running job
     std::shared_ptr<CancellationToken> m_previewTask; // the playback proxy being made
     std::optional<QString> m_previewProxy; // the current temporary playback proxy
+    bool m_previewProxyGraded = false; // it is a converted copy of the previewed file
     QPointer<LoopbackLogin> m_login; // a browser sign-in in progress
     std::function<void()> m_retryAction;
     std::function<void()> m_restartAction;

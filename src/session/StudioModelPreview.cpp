@@ -1,5 +1,6 @@
 #include "session/StudioModel.h"
 
+#include "engine/media/PictureConversion.h"
 #include "engine/process/ProcessRunner.h"
 #include "session/CancellationToken.h"
 #include "session/EngineCall.h"
@@ -22,19 +23,18 @@ void StudioModel::setPreview(const QUrl &url, bool image)
         replacePlayer(nullptr);
         return;
     }
-    if (QFileInfo(url.path()).suffix().toLower() != QStringLiteral("mkv")) {
+    const bool matroska = QFileInfo(url.path()).suffix().toLower() == QStringLiteral("mkv");
+    if (matroska) {
+        // A lossless Matroska movie does not play smoothly (or at all): an H.264 copy plays instead.
+        replacePlayer(nullptr);
+        setPreviewLoading(true);
+    } else {
+        // Most movies play as they are; the probe behind tells the few that need a converted copy.
         installPreviewPlayer(url);
-        return;
     }
-
-    // A lossless Matroska movie does not play smoothly (or at all): an H.264 copy plays instead.
-    replacePlayer(nullptr);
-    setPreviewLoading(true);
-    const QString folder = PlaybackProxy::folder(m_root);
-    QDir().mkpath(folder); // a failure shows as FFmpeg's
     const auto token = std::make_shared<CancellationToken>();
     m_previewTask = token;
-    makePlaybackProxy(token, url.toLocalFile(), QDir(folder).filePath(PlaybackProxy::newFileName()));
+    preparePlayback(token, url.toLocalFile(), matroska);
 }
 
 void StudioModel::refreshPreviewGrade()
@@ -46,9 +46,22 @@ void StudioModel::refreshPreviewGrade()
         return;
     // The proxy of a Matroska clip stands for the clip's file but is shown as made, as when it
     // was installed.
-    if (m_player->source().toLocalFile() != selected->path)
+    if (!gradesLive(m_player->source()))
         return;
     applyLiveGrade(*m_player);
+}
+
+bool StudioModel::gradesLive(const QUrl &played) const
+{
+    const std::optional<MediaAsset> selected = asset();
+    if (!selected)
+        return false;
+    if (played.toLocalFile() == selected->path)
+        return true;
+    // A converted copy shows the clip's picture as a render starts from it, so the grade goes on
+    // top of it as on the clip's own file.
+    return m_previewProxyGraded && m_previewProxy && played.toLocalFile() == *m_previewProxy && m_previewURL
+        && m_previewURL->toLocalFile() == selected->path;
 }
 
 void StudioModel::clearPreview()
@@ -68,6 +81,7 @@ void StudioModel::endPreview()
     if (m_previewProxy) {
         QFile::remove(*m_previewProxy);
         m_previewProxy.reset();
+        m_previewProxyGraded = false;
     }
     if (m_player)
         m_player->pause();
@@ -76,8 +90,7 @@ void StudioModel::endPreview()
 void StudioModel::installPreviewPlayer(const QUrl &url)
 {
     auto *player = new PreviewPlayer(url, PreviewPlayer::Sound::whenAvailable, this);
-    const std::optional<MediaAsset> selected = asset();
-    if (selected && selected->path == url.toLocalFile())
+    if (gradesLive(url))
         applyLiveGrade(*player);
     replacePlayer(player);
 }
@@ -101,13 +114,41 @@ void StudioModel::replacePlayer(PreviewPlayer *player)
     }
 }
 
-QCoro::Task<> StudioModel::makePlaybackProxy(std::shared_ptr<CancellationToken> token, QString source, QString proxy)
+QCoro::Task<> StudioModel::preparePlayback(std::shared_ptr<CancellationToken> token, QString source, bool matroska)
 {
     const std::shared_ptr<SessionLink> link = m_link;
     const std::shared_ptr<ProcessRunner> runner = m_environment.makeRunner();
     token->onCancel([runner] { runner->cancel(); });
-    auto work = [runner, device = m_environment.hardwareH264Device, source, proxy] {
-        PlaybackProxy::make(*runner, source, proxy, device ? device() : std::nullopt);
+
+    // An HDR picture would play grey and washed out, an interlaced one combed: either plays
+    // through a copy converted as a render converts it.
+    const std::shared_ptr<MediaEngine> media = m_environment.makeMediaEngine(m_tools, runner);
+    auto probe = [media, source] {
+        try {
+            return PictureConversion::filters(media->probe(source));
+        } catch (const std::exception &) {
+            // Unreadable (or cancelled): the player or the copy's FFmpeg run tells why.
+            return QString();
+        }
+    };
+    const QString conversion = co_await engineCall(&m_pool, std::move(probe));
+    if (!link->session || token->isCancelled())
+        co_return;
+    if (!matroska) {
+        if (conversion.isEmpty() || !m_previewURL || m_previewURL->toLocalFile() != source) {
+            if (m_previewTask == token)
+                m_previewTask.reset();
+            co_return;
+        }
+        replacePlayer(nullptr);
+        setPreviewLoading(true);
+    }
+
+    const QString folder = PlaybackProxy::folder(m_root);
+    QDir().mkpath(folder); // a failure shows as FFmpeg's
+    const QString proxy = QDir(folder).filePath(PlaybackProxy::newFileName());
+    auto work = [runner, device = m_environment.hardwareH264Device, source, proxy, conversion] {
+        PlaybackProxy::make(*runner, source, proxy, device ? device() : std::nullopt, conversion);
     };
     std::exception_ptr failure;
     try {
@@ -125,10 +166,13 @@ QCoro::Task<> StudioModel::makePlaybackProxy(std::shared_ptr<CancellationToken> 
         co_return;
     setPreviewLoading(false);
     if (failure) {
-        setError(QStringLiteral("This lossless movie could not be prepared for playback: ") + describeFailure(failure));
+        const QString what = matroska ? QStringLiteral("This lossless movie")
+                                      : QStringLiteral("This HDR or interlaced movie");
+        setError(what + QStringLiteral(" could not be prepared for playback: ") + describeFailure(failure));
         co_return;
     }
     m_previewProxy = proxy;
+    m_previewProxyGraded = !matroska;
     installPreviewPlayer(QUrl::fromLocalFile(proxy));
 }
 

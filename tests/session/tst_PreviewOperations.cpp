@@ -3,6 +3,7 @@
 #include "session/PreviewPlayer.h"
 #include "session/ProjectReactions.h"
 #include "support/FakeFFmpegOnPath.h"
+#include "support/MediaFacts.h"
 #include "support/MediaFixtures.h"
 #include "support/TestSupport.h"
 
@@ -48,6 +49,43 @@ QByteArray fakeFFmpeg(const QString &log, const QByteArray &body)
 // Writes the last argument (the proxy) so the run looks successful.
 const QByteArray writesItsOutput = "for last; do :; done\necho proxy > \"$last\"\nexit 0\n";
 
+// The mean colour of the `size`-pixel square at (`x`, `y`) of `frame`, a fraction of its size.
+QList<int> meanColour(const QImage &frame, double x, double y, int size = 8)
+{
+    const QImage rgb = frame.convertToFormat(QImage::Format_RGB32);
+    const int left = int(x * rgb.width());
+    const int top = int(y * rgb.height());
+    long red = 0, green = 0, blue = 0;
+    for (int row = top; row < top + size; ++row) {
+        for (int column = left; column < left + size; ++column) {
+            const QRgb pixel = rgb.pixel(column, row);
+            red += qRed(pixel);
+            green += qGreen(pixel);
+            blue += qBlue(pixel);
+        }
+    }
+    const int count = size * size;
+    return {int(red / count), int(green / count), int(blue / count)};
+}
+
+// How much a frame combs (see test::combing), measured at the clip's own size.
+double frameCombing(const QImage &frame)
+{
+    const QImage grey = frame
+                            .scaled(MediaFixtures::width, MediaFixtures::height, Qt::IgnoreAspectRatio,
+                                    Qt::SmoothTransformation)
+                            .convertToFormat(QImage::Format_Grayscale8);
+    QByteArray luma;
+    for (int row = 0; row < grey.height(); ++row)
+        luma.append(reinterpret_cast<const char *>(grey.constScanLine(row)), grey.width());
+    return combing(luma, grey.width());
+}
+
+bool playsACopy(const StudioModel &model, const QString &source)
+{
+    return model.player() && model.player()->source() != QUrl::fromLocalFile(source);
+}
+
 } // namespace
 
 class tst_PreviewOperations : public QObject
@@ -66,6 +104,8 @@ private Q_SLOTS:
         QVERIFY(!m_media->silentClip().isEmpty());
         QVERIFY(!m_media->losslessMovie().isEmpty());
         QVERIFY(!m_media->still().isEmpty());
+        QVERIFY(!m_media->hdrClip().isEmpty());
+        QVERIFY(!m_media->interlacedClip().isEmpty());
     }
 
     // The selected clip's own file plays with its grade; an export of it, a still and the end
@@ -207,37 +247,125 @@ private Q_SLOTS:
         QCOMPARE(proxies(open).size(), 1);
     }
 
+    void picturesThatNeedConvertingPlayThroughACopy_data()
+    {
+        QTest::addColumn<QString>("clip");
+        QTest::addColumn<bool>("converted");
+        QTest::newRow("HDR") << m_media->hdrClip() << true;
+        QTest::newRow("interlaced") << m_media->interlacedClip() << true;
+        QTest::newRow("SDR progressive") << m_media->silentClip() << false;
+    }
+
+    // An HDR or interlaced movie plays through a converted copy in "Cache/Preview", with the
+    // clip's live grade on top, deleted when the preview moves on; a standard movie plays its
+    // own file.
+    void picturesThatNeedConvertingPlayThroughACopy()
+    {
+        QFETCH(QString, clip);
+        QFETCH(bool, converted);
+        MediaAsset movie = asset(clip, QStringLiteral("M"));
+        movie.grade = colourless();
+        OpenProject open({movie, asset(m_media->still(), QStringLiteral("S"), ClipRole::main, true)});
+        StudioModel &model = *open.model;
+
+        model.selectAsset(open.id(QStringLiteral("M")));
+        if (converted) {
+            QTRY_VERIFY_WITH_TIMEOUT(playsACopy(model, clip), 120000);
+            QVERIFY(!model.previewLoading());
+            QCOMPARE(QFileInfo(model.player()->source().toLocalFile()).absolutePath(),
+                     QDir(open.folder).filePath(QStringLiteral("Cache/Preview")));
+        } else {
+            QTRY_VERIFY_WITH_TIMEOUT(!model.player()->frame().isNull(), 30000);
+            QTest::qWait(1000); // the probe behind the player finds nothing to convert
+            QCOMPARE(model.player()->source(), QUrl::fromLocalFile(clip));
+        }
+        QVERIFY(!model.error());
+        QCOMPARE(proxies(open).size(), converted ? 1 : 0);
+        QCOMPARE(model.previewURL(), std::optional(QUrl::fromLocalFile(clip)));
+        QCOMPARE(model.player()->grade(), std::optional(LiveGrade::forClip(movie, model.project().settings)));
+        QTRY_VERIFY_WITH_TIMEOUT(!model.player()->frame().isNull() && isGrey(model.player()->frame()), 30000);
+        model.setSelectedGrade(0.5, GradeField::saturation);
+        QCOMPARE(model.player()->grade()->plan.eq->saturation, 0.5);
+
+        model.selectAsset(open.id(QStringLiteral("S")));
+        QVERIFY(proxies(open).isEmpty());
+    }
+
+    // The frame the preview shows, and the frame analysis measures, of a PQ clip's pure red bar
+    // is red, not the grey (118, 68, 44) of PQ code values read as standard range.
+    void anHDRClipShowsItsColours()
+    {
+        OpenProject open({asset(m_media->hdrClip(), QStringLiteral("H"))});
+        StudioModel &model = *open.model;
+        model.selectAsset(open.id(QStringLiteral("H")));
+        QTRY_VERIFY_WITH_TIMEOUT(playsACopy(model, m_media->hdrClip()) && !model.player()->frame().isNull(), 120000);
+        const QList<int> red = meanColour(model.player()->frame(), 0.1, 0.5);
+        QVERIFY2(red[0] >= 240 && red[1] <= 12 && red[2] <= 12,
+                 qPrintable(QStringLiteral("%1, %2, %3").arg(red[0]).arg(red[1]).arg(red[2])));
+    }
+
+    // An interlaced clip shows a progressive picture, where its own file combs on every moving
+    // edge.
+    void anInterlacedClipShowsNoCombing()
+    {
+        const double own = frameCombing(
+            decodedFrame(m_media->interlacedClip(), QSize(320, 180), QStringLiteral("yuv420p"), YCbCrMatrix::bt601));
+        QVERIFY2(own > 1.0, qPrintable(QString::number(own)));
+
+        OpenProject open({asset(m_media->interlacedClip(), QStringLiteral("I"))});
+        StudioModel &model = *open.model;
+        model.selectAsset(open.id(QStringLiteral("I")));
+        QTRY_VERIFY_WITH_TIMEOUT(playsACopy(model, m_media->interlacedClip()) && !model.player()->frame().isNull(),
+                                 120000);
+        const double shown = frameCombing(model.player()->frame());
+        QVERIFY2(shown >= 0 && shown < 0.9, qPrintable(QString::number(shown)));
+    }
+
     void hardwareThenSoftware_data()
     {
+        QTest::addColumn<QString>("clip");
         QTest::addColumn<bool>("hardware");
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<int>("runs");
         QTest::addColumn<bool>("made");
+        QTest::addColumn<QString>("failure");
         const QByteArray failsOnVAAPI = "case \"$*\" in *h264_vaapi*) echo 'No VA display found' >&2; exit 1;; esac\n";
         const QByteArray fails = "echo 'Conversion failed!' >&2\nexit 1\n";
-        QTest::newRow("hardware fails, software makes it") << true << failsOnVAAPI + writesItsOutput << 2 << true;
-        QTest::newRow("both tries fail") << true << fails << 2 << false;
-        QTest::newRow("without hardware one software try") << false << fails << 1 << false;
+        const QString lossless = m_media->losslessMovie();
+        const QString hdr = m_media->hdrClip();
+        const QString losslessFailure = QStringLiteral("This lossless movie could not be prepared for playback: ");
+        const QString hdrFailure = QStringLiteral("This HDR or interlaced movie could not be prepared for playback: ");
+        QTest::newRow("hardware fails, software makes it")
+            << lossless << true << failsOnVAAPI + writesItsOutput << 2 << true << losslessFailure;
+        QTest::newRow("both tries fail") << lossless << true << fails << 2 << false << losslessFailure;
+        QTest::newRow("without hardware one software try")
+            << lossless << false << fails << 1 << false << losslessFailure;
+        QTest::newRow("HDR copy, hardware fails, software makes it")
+            << hdr << true << failsOnVAAPI + writesItsOutput << 2 << true << hdrFailure;
+        QTest::newRow("HDR copy fails") << hdr << false << fails << 1 << false << hdrFailure;
     }
 
     // The hardware try has its own arguments (no -pix_fmt after the upload); its failure is
-    // retried in software and dropped; when the last try fails too, the user is told.
+    // retried in software and dropped; when the last try fails too, the user is told. A
+    // converted copy converts its picture before scaling it in both tries.
     void hardwareThenSoftware()
     {
+        QFETCH(QString, clip);
         QFETCH(bool, hardware);
         QFETCH(QByteArray, body);
         QFETCH(int, runs);
         QFETCH(bool, made);
+        QFETCH(QString, failure);
         const QString log = m_folder.filePath(QStringLiteral("runs-%1.log").arg(QTest::currentDataTag()));
         const FakeFFmpegOnPath fake(m_folder.filePath(QStringLiteral("fake")), fakeFFmpeg(log, body));
-        OpenProject open({asset(m_media->losslessMovie(), QStringLiteral("L"))}, [hardware](StudioEnvironment &e) {
+        OpenProject open({asset(clip, QStringLiteral("L"))}, [hardware](StudioEnvironment &e) {
             e.hardwareH264Device = [hardware]() -> std::optional<QString> {
                 return hardware ? std::optional(QStringLiteral("/dev/dri/renderD128")) : std::nullopt;
             };
         });
         StudioModel &model = *open.model;
         model.selectAsset(open.id(QStringLiteral("L")));
-        QTRY_VERIFY_WITH_TIMEOUT(!model.previewLoading(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!model.previewLoading() && (model.error() || playsACopy(model, clip)), 20000);
 
         const QStringList lines = QString::fromUtf8(readFile(log)).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), runs);
@@ -248,15 +376,16 @@ private Q_SLOTS:
         }
         QVERIFY(lines.last().contains(QStringLiteral("-pix_fmt yuv420p")));
         QVERIFY(lines.last().contains(QStringLiteral("-c:v libx264")));
+        const QRegularExpression toneMapped(QStringLiteral("-vf zscale=tin=smpte2084\\S*tonemap\\S*,scale=1920:"));
+        for (const QString &line : lines)
+            QCOMPARE(toneMapped.match(line).hasMatch(), clip == m_media->hdrClip());
         if (made) {
             QVERIFY(!model.error());
             QVERIFY(model.player());
             QCOMPARE(proxies(open).size(), 1);
         } else {
             QVERIFY(model.error());
-            QVERIFY2(
-                model.error()->startsWith(QStringLiteral("This lossless movie could not be prepared for playback: ")),
-                qPrintable(*model.error()));
+            QVERIFY2(model.error()->startsWith(failure), qPrintable(*model.error()));
             QVERIFY(!model.player());
             QVERIFY(proxies(open).isEmpty());
         }
