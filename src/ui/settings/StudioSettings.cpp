@@ -102,7 +102,12 @@ void StudioSettings::hideEvent(QHideEvent *event)
             shown.append(alert->box());
     }
     delete m_presentations;
-    qDeleteAll(shown);
+    // Later, not now: when the window itself hides, Qt is still walking its children, and these
+    // are among them.
+    for (QWidget *widget : shown) {
+        widget->hide();
+        widget->deleteLater();
+    }
 }
 
 } // namespace kinoloom
