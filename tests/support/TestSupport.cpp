@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 namespace kinoloom::test {
 
@@ -26,6 +27,14 @@ QByteArray readFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
+}
+
+QString withSteadyTemporaryDisk(const QString &message)
+{
+    static const QRegularExpression amount(
+        QStringLiteral(R"((System temporary disk "[^"]*" \([^)]*\) has )\S+ \S+( free\.))"));
+    QString steady = message;
+    return steady.replace(amount, QStringLiteral("\\1…\\2"));
 }
 
 } // namespace kinoloom::test

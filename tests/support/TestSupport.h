@@ -12,4 +12,8 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 
 QByteArray readFile(const QString &path);
 
+// A low-space message with the system temporary disk's free amount blanked: other processes write
+// to that disk between the session's reading and the test's, so the amount may differ by a few MB.
+QString withSteadyTemporaryDisk(const QString &message);
+
 } // namespace kinoloom::test
