@@ -28,7 +28,7 @@ using namespace kinoloom::test;
 namespace {
 
 // Real renders on a machine shared with other builds.
-constexpr int renderTimeout = 240000;
+constexpr int renderTimeout = 480000;
 
 void useLiveEngine(StudioEnvironment &environment)
 {
