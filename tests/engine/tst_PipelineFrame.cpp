@@ -101,6 +101,7 @@ private slots:
         pipeline.log(QStringLiteral("line"));
         pipeline.overallUpdate(0.5);
         QVERIFY(!pipeline.reuseInterruptedJobCache);
+        QCOMPARE(pipeline.threadsPerRun, 0);
     }
 
     void progressLines_data()
@@ -188,6 +189,39 @@ private slots:
         pipeline.runner = std::make_shared<ProcessRunner>();
         pipeline.ffmpeg({}, job, QStringLiteral("Testing"), 1.0);
         QCOMPARE(recorder.logged, QStringList{QDir(job).canonicalPath()});
+    }
+
+    void ffmpegRunsWithItsThreadCount_data()
+    {
+        QTest::addColumn<int>("threads");
+        QTest::addColumn<QString>("counts");
+        QTest::newRow("FFmpeg's own choice") << 0
+                                             << QStringLiteral("-threads 0 -filter_threads 0 "
+                                                               "-filter_complex_threads 0 -threads 0 -threads 4");
+        QTest::newRow("a share of the machine") << 2
+                                                << QStringLiteral("-threads 2 -filter_threads 2 "
+                                                                  "-filter_complex_threads 2 -threads 2 -threads 4");
+    }
+    void ffmpegRunsWithItsThreadCount()
+    {
+        QFETCH(int, threads);
+        QFETCH(QString, counts);
+        QTemporaryDir temp;
+        // Prints only the thread options and their values, in order.
+        const test::FakeFFmpegOnPath fake(temp.filePath(QStringLiteral("bin")),
+                                          "out=\nwhile [ $# -gt 1 ]; do case \"$1\" in -threads|-filter_threads|"
+                                          "-filter_complex_threads) out=\"$out $1 $2\"; shift;; esac; shift; done\n"
+                                          "echo $out\n");
+        Recorder recorder;
+        Pipeline pipeline = recorder.pipeline();
+        pipeline.runner = std::make_shared<ProcessRunner>();
+        pipeline.threadsPerRun = threads;
+        // An encoder left to choose and one given its own count.
+        pipeline.ffmpeg({QStringLiteral("-c:v"), QStringLiteral("ffv1"), QStringLiteral("-threads"),
+                         QStringLiteral("0"), QStringLiteral("-c:a"), QStringLiteral("flac"),
+                         QStringLiteral("-threads"), QStringLiteral("4"), temp.filePath(QStringLiteral("out.mkv"))},
+                        temp.path(), QStringLiteral("Testing"), 1.0);
+        QCOMPARE(recorder.logged, QStringList{counts});
     }
 
     void ffmpegRunEndsAtOne()

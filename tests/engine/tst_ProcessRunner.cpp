@@ -331,6 +331,70 @@ private Q_SLOTS:
         QVERIFY(!other.isCancelled());
     }
 
+    void cancelStopsEveryConcurrentRun()
+    {
+        ProcessRunner runner;
+        Lines first;
+        Lines second;
+        auto ignoring = std::async(std::launch::async, [&] {
+            return runner.run(test::fakeTool(QStringLiteral("ignores-term")), {}, {}, first.handler());
+        });
+        auto exiting = std::async(std::launch::async, [&] {
+            return runner.run(test::fakeTool(QStringLiteral("exits-on-term")), {}, {}, second.handler());
+        });
+        // Both children run at once under the one runner before it is cancelled.
+        QVERIFY(first.waitFor(QStringLiteral("ready")));
+        QVERIFY(second.waitFor(QStringLiteral("ready")));
+        runner.cancel();
+        QVERIFY(ignoring.wait_for(10s) == std::future_status::ready);
+        QVERIFY(exiting.wait_for(10s) == std::future_status::ready);
+        QVERIFY_THROWS_EXCEPTION(CancellationError, ignoring.get());
+        QVERIFY_THROWS_EXCEPTION(CancellationError, exiting.get());
+    }
+
+    void aLinkedRunnerStopsItsGroupOnly()
+    {
+        ProcessRunner runner;
+        const std::shared_ptr<ProcessRunner> group = runner.linked();
+        Lines groupLines;
+        Lines ownLines;
+        auto stopped = std::async(std::launch::async, [&] {
+            return group->run(test::fakeTool(QStringLiteral("ignores-term")), {}, {}, groupLines.handler());
+        });
+        auto finishing = std::async(std::launch::async, [&] {
+            return runner.run(shell(), script(QStringLiteral("echo ready; sleep 1; echo done")), {},
+                              ownLines.handler());
+        });
+        QVERIFY(groupLines.waitFor(QStringLiteral("ready")));
+        QVERIFY(ownLines.waitFor(QStringLiteral("ready")));
+        group->cancel();
+        QVERIFY(stopped.wait_for(10s) == std::future_status::ready);
+        QVERIFY_THROWS_EXCEPTION(CancellationError, stopped.get());
+        QCOMPARE(finishing.get(), QStringLiteral("ready\ndone\n"));
+        QVERIFY(!runner.isCancelled());
+        QCOMPARE(runner.run(shell(), script(QStringLiteral("echo after"))), QStringLiteral("after\n"));
+    }
+
+    void cancellingARunnerCancelsItsLinkedRunners()
+    {
+        ProcessRunner runner;
+        const std::shared_ptr<ProcessRunner> group = runner.linked();
+        Lines lines;
+        auto stopped = std::async(std::launch::async, [&] {
+            return group->run(test::fakeTool(QStringLiteral("exits-on-term")), {}, {}, lines.handler());
+        });
+        QVERIFY(lines.waitFor(QStringLiteral("ready")));
+        runner.cancel();
+        QVERIFY(stopped.wait_for(10s) == std::future_status::ready);
+        QVERIFY_THROWS_EXCEPTION(CancellationError, stopped.get());
+        QVERIFY(group->isCancelled());
+        // One linked after the cancel starts cancelled.
+        const QString marker = m_dir.filePath(QStringLiteral("linked-late"));
+        QVERIFY_THROWS_EXCEPTION(CancellationError,
+                                 runner.linked()->run(shell(), script(QStringLiteral("touch ") + marker)));
+        QVERIFY(!QFile::exists(marker));
+    }
+
     void childDiesWithItsParent()
     {
         QProcess helper;

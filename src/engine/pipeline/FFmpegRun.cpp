@@ -67,13 +67,27 @@ QStringList Pipeline::losslessAudioArguments()
     return {QStringLiteral("-c:a"), QStringLiteral("pcm_s24le")};
 }
 
+QStringList Pipeline::withThreadCount(QStringList arguments, int threads)
+{
+    if (threads <= 0)
+        return arguments;
+    static const QStringList options{QStringLiteral("-threads"), QStringLiteral("-filter_threads"),
+                                     QStringLiteral("-filter_complex_threads")};
+    for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+        if (options.contains(arguments.at(i)) && arguments.at(i + 1) == QLatin1String("0"))
+            arguments[++i] = QString::number(threads);
+    }
+    return arguments;
+}
+
 void Pipeline::ffmpeg(const QStringList &args, const QString &directory, const QString &stage, double duration,
                       const std::function<void(double)> &progress) const
 {
     update(stage, std::nullopt);
     if (progress)
         progress(0);
-    runner->runFFmpeg(commonFFmpegArguments() + args, ffmpegLineHandler(stage, duration, progress), directory);
+    runner->runFFmpeg(withThreadCount(commonFFmpegArguments() + args, threadsPerRun),
+                      ffmpegLineHandler(stage, duration, progress), directory);
     update(stage, 1.0);
     if (progress)
         progress(1);

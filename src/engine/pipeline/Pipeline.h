@@ -41,6 +41,10 @@ struct Pipeline
                                                                                           std::optional<double>) {};
     std::function<void(const QString &line)> log = [](const QString &) {};
     std::function<void(double fraction)> overallUpdate = [](double) {};
+    // Threads that each FFmpeg run of `ffmpeg` takes wherever its arguments leave the count to
+    // FFmpeg ("0"); 0 keeps FFmpeg's own choice. Runs that share the machine with each other get
+    // their share, so that together they do not oversubscribe it.
+    int threadsPerRun = 0;
 
     // --- FFmpeg runs (FFmpegRun.cpp) -------------------------------------------------------------------------
 
@@ -52,8 +56,11 @@ struct Pipeline
     static QStringList losslessVideoArguments();
     static QStringList losslessAudioArguments();
 
+    // `arguments` with every automatic thread count ("-threads", "-filter_threads" or
+    // "-filter_complex_threads" followed by "0") set to `threads`; unchanged when that is 0.
+    static QStringList withThreadCount(QStringList arguments, int threads);
     // Runs FFmpeg with the common prefix and `args`, announcing `stage` through `update` and
-    // turning its progress into fractions of `duration` seconds. FFmpeg runs in `directory`, the
+    // turning its progress into fractions of `duration` seconds, with `threadsPerRun` applied. FFmpeg runs in `directory`, the
     // job folder of the run, so that whatever it writes of its own accord lands there; every path
     // in `args` is absolute already. Progress reports are not logged, every other line is.
     void ffmpeg(const QStringList &args, const QString &directory, const QString &stage, double duration,

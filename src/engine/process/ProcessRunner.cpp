@@ -155,11 +155,11 @@ ProcessRunner::Outcome ProcessRunner::execute(const QString &program, const QStr
                 throw;
             throw StudioError(startFailure);
         }
-        m_current = child;
+        m_running.push_back(child);
     }
-    const auto forget = qScopeGuard([this] {
+    const auto forget = qScopeGuard([this, &child] {
         std::lock_guard guard(m_lock);
-        m_current.reset();
+        std::erase(m_running, child);
     });
 
     BoundedOutput output;
@@ -191,10 +191,31 @@ ProcessRunner::Outcome ProcessRunner::execute(const QString &program, const QStr
 
 void ProcessRunner::cancel()
 {
+    std::vector<std::weak_ptr<ProcessRunner>> linked;
+    {
+        std::lock_guard guard(m_lock);
+        m_cancelled = true;
+        for (const std::shared_ptr<ChildProcess> &child : m_running)
+            child->terminate();
+        linked = m_linked;
+    }
+    // Outside the lock: a linked runner takes its own.
+    for (const std::weak_ptr<ProcessRunner> &runner : linked) {
+        if (const std::shared_ptr<ProcessRunner> alive = runner.lock())
+            alive->cancel();
+    }
+}
+
+std::shared_ptr<ProcessRunner> ProcessRunner::linked()
+{
+    auto runner = std::make_shared<ProcessRunner>(m_environment);
     std::lock_guard guard(m_lock);
-    m_cancelled = true;
-    if (m_current)
-        m_current->terminate();
+    std::erase_if(m_linked, [](const std::weak_ptr<ProcessRunner> &gone) { return gone.expired(); });
+    m_linked.push_back(runner);
+    // Set under this runner's lock: a cancel() either comes first and is copied, or finds the
+    // new runner in the list.
+    runner->m_cancelled = m_cancelled;
+    return runner;
 }
 
 bool ProcessRunner::isCancelled() const

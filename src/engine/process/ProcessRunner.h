@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 namespace kinoloom {
 
@@ -17,9 +18,10 @@ class ChildProcess;
 // found on PATH and external executables such as Gyroflow, each as a child of this runner.
 //
 // A runner belongs to one job and is shared (std::shared_ptr) by everything that works for the
-// job. Runs are blocking and strictly one after another; `cancel()`, `isCancelled()` and
-// `checkCancellation()` may be called from any thread at any time. Cancelling is final: the
-// running child is stopped and every later run throws CancellationError before it starts.
+// job. Runs are blocking; several threads may run tools through one runner at the same time.
+// `cancel()`, `isCancelled()` and `checkCancellation()` may be called from any thread at any
+// time. Cancelling is final: every running child is stopped and every later run throws
+// CancellationError before it starts.
 //
 // Failures: a tool that ends unsuccessfully throws ProcessFailure; a tool that cannot start
 // throws StudioError; cancellation throws CancellationError, even when the stopped tool then
@@ -65,6 +67,11 @@ public:
     void cancel();
     bool isCancelled() const;
 
+    // A runner for a group of runs that stop together: cancelling it stops its own children and
+    // leaves this runner as it is, while cancelling this runner cancels it too (also when this
+    // runner is cancelled already). It has this runner's environment.
+    std::shared_ptr<ProcessRunner> linked();
+
     // Whether `path` names a file this user may execute; what `run` requires of its executable.
     static bool isExecutableFile(const QString &path);
     // Throws CancellationError once the runner has been cancelled.
@@ -88,8 +95,9 @@ private:
                     const QString &startFailure);
 
     const std::optional<QStringList> m_environment;
-    mutable std::mutex m_lock; // guards the two below
-    std::shared_ptr<ChildProcess> m_current;
+    mutable std::mutex m_lock; // guards the three below
+    std::vector<std::shared_ptr<ChildProcess>> m_running;
+    std::vector<std::weak_ptr<ProcessRunner>> m_linked;
     bool m_cancelled = false;
 };
 
