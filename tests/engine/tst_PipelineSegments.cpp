@@ -174,7 +174,7 @@ void tst_PipelineSegments::theCreativeLookIsBlendedAtItsStrength()
     QCOMPARE(facts.width, 320);
     QCOMPARE(facts.sampleRate, 48000);
     QCOMPARE(facts.channels, 2);
-    QVERIFY(QFileInfo::exists(m_job + QStringLiteral("/look.cube")));
+    QVERIFY(QFileInfo::exists(m_job + QStringLiteral("/segment-20.look.cube")));
     const QByteArray luma = test::firstFrameLuma(rendered.path);
     QCOMPARE(luma.size(), 320 * 180);
     QVERIFY2(test::lumaSpread(luma) < 3, qPrintable(QString::number(test::lumaSpread(luma))));

@@ -45,6 +45,9 @@ struct Pipeline
     // FFmpeg ("0"); 0 keeps FFmpeg's own choice. Runs that share the machine with each other get
     // their share, so that together they do not oversubscribe it.
     int threadsPerRun = 0;
+    // How many segments of a render may run at once; 0: as many as the machine's processors and
+    // memory allow (SegmentConcurrency). One renders them one after another.
+    int segmentsAtOnce = 0;
 
     // --- FFmpeg runs (FFmpegRun.cpp) -------------------------------------------------------------------------
 

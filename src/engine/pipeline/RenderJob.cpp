@@ -19,15 +19,20 @@ QString RenderJob::holding(const QString &segment, const QString &segmentCache,
     const QString folder = QFileInfo(segment).absolutePath();
     if (folder == this->folder() || folder == segmentCache)
         return segment;
-    for (const RenderJobLock &held : m_reused) {
-        if (held.folder() == folder)
+    {
+        const std::lock_guard guard(m_reusedLock);
+        for (const RenderJobLock &held : m_reused) {
+            if (held.folder() == folder)
+                return segment;
+        }
+        std::optional<RenderJobLock> held = RenderJobLock::share(folder);
+        if (held && QFileInfo::exists(segment)) {
+            m_reused.push_back(std::move(*held));
             return segment;
+        }
     }
-    std::optional<RenderJobLock> held = RenderJobLock::share(folder);
-    if (!held || !QFileInfo::exists(segment))
-        return renderAgain();
-    m_reused.push_back(std::move(*held));
-    return segment;
+    // Rendering takes long: the other segments go on holding theirs meanwhile.
+    return renderAgain();
 }
 
 void RenderJob::complete()

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <functional>
+#include <mutex>
 #include <vector>
 
 namespace kinoloom {
@@ -25,7 +26,8 @@ public:
 
     // `segment` when this render may use it: it lies in this job's folder or in `segmentCache`,
     // or in an interrupted render's folder whose lock is now held, so that no other render
-    // removes it before the film is encoded. Otherwise what `renderAgain` makes.
+    // removes it before the film is encoded. Otherwise what `renderAgain` makes. May be called
+    // from several threads at once.
     QString holding(const QString &segment, const QString &segmentCache, const std::function<QString()> &renderAgain);
 
     // The render is complete: its own job folder goes, and so do the interrupted renders'
@@ -35,6 +37,7 @@ public:
 private:
     QString m_output;
     RenderJobLock m_lock;
+    std::mutex m_reusedLock; // the segments of one render are held from several threads
     std::vector<RenderJobLock> m_reused;
 };
 

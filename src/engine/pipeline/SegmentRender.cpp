@@ -66,8 +66,10 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     const std::optional<ClipGrade> grade = SegmentArguments::effectiveGrade(clip, settings);
     QString look;
     if (SegmentArguments::appliesLook(grade, stylish)) {
-        look = directory + QLatin1Char('/')
-            + copyResource(grade->stylishLUT, SegmentArguments::lookFileName(grade->stylishLUT), directory);
+        // Each segment its own copy: segments of one render run at once, with looks of their own.
+        const QString name = QStringLiteral("segment-%1.").arg(index)
+            + SegmentArguments::lookFileName(grade->stylishLUT);
+        look = directory + QLatin1Char('/') + copyResource(grade->stylishLUT, name, directory);
         requireReadableLUT(look, grade->stylishLUT, clip.name, QStringLiteral("rendered"));
     }
     const QString filter = SegmentArguments::videoFilter(clip, settings, width, height, duration, grade, look, picture);
