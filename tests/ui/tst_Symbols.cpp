@@ -68,6 +68,7 @@ private Q_SLOTS:
                                "square.and.arrow.up",
                                "square.grid.2x2",
                                "stop.circle",
+                               "tag",
                                "text.alignleft",
                                "textformat",
                                "timer",

@@ -8,6 +8,7 @@
 #include "ui/preview/PreviewStage.h"
 #include "ui/publish/ExportList.h"
 #include "ui/publish/MetadataDraftReview.h"
+#include "ui/publish/PublishWorkspace.h"
 #include "ui/publish/UploadReview.h"
 #include "ui/settings/AutomationView.h"
 #include "ui/settings/WorkflowRenameSheet.h"
@@ -67,6 +68,9 @@ MainWindow::MainWindow(StudioModel *model, StudioCommands *commands, std::shared
 
     // Export list and the publish workspace.
     m_stageContent->setPart(StagePart::exportList, new ExportList(model, m_desktop));
+    auto *publish = new PublishWorkspace(model, m_desktop);
+    connect(publish, &PublishWorkspace::openSettingsRequested, commands, &StudioCommands::settingsRequested);
+    inspector->setPublishWorkspace(publish);
     m_workspace->setSheetContent(Sheet::uploadReview,
                                  [](StudioModel *model, QDialog *sheet) { return new UploadReview(model, sheet); });
     m_workspace->setSheetContent(Sheet::metadataDraft, MetadataDraftReview::content());
