@@ -149,6 +149,19 @@ private slots:
         QCOMPARE(fixture.model->job().phase, JobPhase::idle);
     }
 
+    void confirmingStartsTheUpload()
+    {
+        ReviewFixture fixture;
+        fixture.review(publish(QStringLiteral("private"), false, {}));
+        fixture.view()->confirmButton()->click();
+        // The sheet goes before the job starts, and the snapshot with it.
+        QVERIFY(!fixture.model->showUploadReview());
+        QVERIFY(!fixture.model->reviewedExport());
+        QCOMPARE(fixture.model->job().stage, QStringLiteral("Uploading to YouTube"));
+        QTRY_VERIFY(!fixture.dialog());
+        QTRY_VERIFY(!fixture.model->busy());
+    }
+
     void cancelAndEscapeDismiss_data()
     {
         QTest::addColumn<bool>("escape");
