@@ -63,11 +63,20 @@ bool isSafeHeader(const QByteArray &name, const QByteArray &value)
         && std::none_of(value.cbegin(), value.cend(), control);
 }
 
+// Replies being aborted on this thread. An aborted reply resumes its request at once, and the end
+// of that request can end the job that owns the transport while Qt is still inside the reply's
+// abort(): the reply, and the manager that owns it, must then outlive that call.
+thread_local int abortsUnderway = 0;
+
 } // namespace
 
 LiveHTTP::LiveHTTP() = default;
 
-LiveHTTP::~LiveHTTP() = default;
+LiveHTTP::~LiveHTTP()
+{
+    if (m_manager && abortsUnderway > 0)
+        m_manager.release()->deleteLater();
+}
 
 QCoro::Task<HTTPResponse> LiveHTTP::send(HTTPRequest request)
 {
@@ -123,15 +132,18 @@ void LiveHTTP::abortInFlight()
         return;
     // Replies belong to the thread that sent them, and an aborted reply resumes its waiter at
     // once: the abort always waits for the event loop, so that no job ends, and no owner is
-    // dropped, inside the cancel() call of whoever cancels.
+    // dropped, inside the cancel() call of whoever cancels. It holds the replies, not this
+    // transport: aborting the first one can end the job that owns the transport. A request sent
+    // after the cancel fails before it reaches the network, so the list taken now is complete.
     QMetaObject::invokeMethod(
         m_manager.get(),
-        [this] {
-            const QList<QPointer<QNetworkReply>> replies = m_inFlight;
+        [replies = m_inFlight] {
+            ++abortsUnderway;
             for (const QPointer<QNetworkReply> &reply : replies) {
                 if (reply)
                     reply->abort();
             }
+            --abortsUnderway;
         },
         Qt::QueuedConnection);
 }

@@ -40,6 +40,19 @@ QCoro::Task<HTTPResponse> sendAndMark(std::shared_ptr<LiveHTTP> http, HTTPReques
     }
 }
 
+// Sends, and drops the last owner of the transport when the request fails, as a job that ends
+// with its request does.
+QCoro::Task<HTTPResponse> sendAndDropOnFailure(std::shared_ptr<LiveHTTP> &owner, HTTPRequest request)
+{
+    LiveHTTP *http = owner.get();
+    try {
+        co_return co_await http->send(std::move(request));
+    } catch (...) {
+        owner.reset();
+        throw;
+    }
+}
+
 } // namespace
 
 class tst_HTTPTransport : public QObject
@@ -282,6 +295,27 @@ private Q_SLOTS:
         QVERIFY(outcome.failedWith<CancellationError>());
         QVERIFY(*ended);
         QVERIFY(!endedInsideCancel);
+    }
+
+    void aCancelledRequestMayDropItsTransport()
+    {
+        // The waiter resumes while Qt is still inside the reply's abort; the transport, its
+        // manager and the reply must not go away under it.
+        PlatformServer server;
+        server.setReply("GET", QStringLiteral("/slow"), CannedReply{200, "{}", {}});
+        server.delayNext(QStringLiteral("/slow"), 5000);
+        auto owner = std::make_shared<LiveHTTP>();
+        std::weak_ptr<LiveHTTP> transport = owner;
+        QTimer::singleShot(100, &server, [transport] {
+            if (const auto http = transport.lock())
+                http->cancel();
+        });
+        const auto outcome = await(
+            sendAndDropOnFailure(owner, get(server.base().resolved(QUrl(QStringLiteral("/slow"))))));
+        QVERIFY(outcome.failedWith<CancellationError>());
+        QVERIFY(!owner);
+        // What was left for later goes quietly.
+        QTest::qWait(50);
     }
 
     void cancelFromAnotherThread()
