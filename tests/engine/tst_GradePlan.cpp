@@ -118,14 +118,21 @@ private Q_SLOTS:
         QCOMPARE(GradePlan::scalerMatrix(colourSpace), matrix);
     }
 
-    // The way back is written after the R'G'B' stages and inside the look's branch; eq alone
-    // never leaves Y'CbCr and needs none.
+    // The way back is written once, after the R'G'B' stages and the look; eq alone never leaves
+    // Y'CbCr and needs none.
     void theWayBackFollowsEveryRGBStage()
     {
         ClipGrade grade;
         grade.temperature = 0.2;
         GradePlan plan = GradePlan::of(grade, QStringLiteral("/r/look.cube"));
         plan.returnMatrix = QStringLiteral("bt709");
+        QCOMPARE(plan.filterChain(),
+                 QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,split=2[base][look];[look]lut3d=file=/r/look.cube:"
+                                "interp=tetrahedral[graded];[base][graded]blend=all_mode=normal:all_opacity=0.0,"
+                                "scale=out_color_matrix=bt709,format=yuv444p16le"));
+        // The chain of old, which the equality tests compare against, blends by expression and
+        // also converts inside the look's branch.
+        plan.legacy = true;
         QCOMPARE(plan.filterChain(),
                  QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,split=2[base][look];[look]lut3d=file=/r/look.cube:"
                                 "interp=tetrahedral,scale=out_color_matrix=bt709[graded];"

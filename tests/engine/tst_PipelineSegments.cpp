@@ -26,7 +26,7 @@ namespace {
 
 const QString awkwardName = QStringLiteral("Dad's trip: day 1, [a]; b");
 
-enum class Source { movie, silentMovie, still };
+enum class Source { movie, silentMovie, still, deepMovie };
 
 } // namespace
 
@@ -47,6 +47,8 @@ private slots:
     void aBrokenLookIsNamedBeforeTheRender();
     void colourStagesKeepTheSourcesMatrix_data();
     void colourStagesKeepTheSourcesMatrix();
+    void segmentsKeepTheDepthOfTheirSource_data();
+    void segmentsKeepTheDepthOfTheirSource();
 
 private:
     struct Rendered
@@ -57,7 +59,8 @@ private:
     };
     MediaAsset asset(Source source) const;
     Rendered render(const MediaAsset &clip, const ProcessingSettings &settings, int index, double duration, bool tail,
-                    bool stylish, int width = 256, int height = 144);
+                    bool stylish, int width = 256, int height = 144,
+                    const std::optional<QString> &pixelFormat = std::nullopt);
 
     QTemporaryDir m_temp;
     QString m_root;
@@ -81,6 +84,8 @@ MediaAsset tst_PipelineSegments::asset(Source source) const
         return MediaAsset::create(m_media->clip(), QStringLiteral("clip.mp4"), 2, 320, 180, 30, true, false);
     case Source::silentMovie:
         return MediaAsset::create(m_media->silentClip(), QStringLiteral("silent.mp4"), 2, 320, 180, 30, false, false);
+    case Source::deepMovie:
+        return MediaAsset::create(m_media->proresMovie(), QStringLiteral("prores.mov"), 2, 320, 180, 30, false, false);
     case Source::still: break;
     }
     return MediaAsset::create(m_media->still(), QStringLiteral("still.png"), 0, 320, 180, 0, false, true);
@@ -88,12 +93,14 @@ MediaAsset tst_PipelineSegments::asset(Source source) const
 
 tst_PipelineSegments::Rendered tst_PipelineSegments::render(const MediaAsset &clip, const ProcessingSettings &settings,
                                                             int index, double duration, bool tail, bool stylish,
-                                                            int width, int height)
+                                                            int width, int height,
+                                                            const std::optional<QString> &pixelFormat)
 {
     Rendered rendered;
     std::mutex lock;
     Pipeline pipeline;
     pipeline.runner = std::make_shared<ProcessRunner>();
+    pipeline.segmentPixelFormat = pixelFormat;
     pipeline.update = [&](const QString &stage, std::optional<double>) {
         std::lock_guard guard(lock);
         if (rendered.stages.isEmpty() || rendered.stages.last() != stage)
@@ -296,6 +303,38 @@ void tst_PipelineSegments::colourStagesKeepTheSourcesMatrix()
         const int after = uchar(graded[graded.size() / 2]);
         QVERIFY2(qAbs(before - after) <= 1, qPrintable(QStringLiteral("luma %1 became %2").arg(before).arg(after)));
     }
+}
+
+// A segment keeps every bit of its source and no more; one that joins deeper segments in an
+// output is kept as deep as they are.
+void tst_PipelineSegments::segmentsKeepTheDepthOfTheirSource_data()
+{
+    QTest::addColumn<Source>("source");
+    QTest::addColumn<std::optional<QString>>("outputFormat");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<int>("index");
+    const std::optional<QString> own;
+    QTest::newRow("8-bit movie") << Source::movie << own << QStringLiteral("yuv444p") << 40;
+    QTest::newRow("still") << Source::still << own << QStringLiteral("yuv444p") << 41;
+    QTest::newRow("10-bit movie") << Source::deepMovie << own << QStringLiteral("yuv444p16le") << 42;
+    QTest::newRow("8-bit movie in a deeper output")
+        << Source::movie << std::optional<QString>(QStringLiteral("yuv444p16le")) << QStringLiteral("yuv444p16le")
+        << 43;
+}
+
+void tst_PipelineSegments::segmentsKeepTheDepthOfTheirSource()
+{
+    QFETCH(Source, source);
+    QFETCH(std::optional<QString>, outputFormat);
+    QFETCH(QString, expected);
+    QFETCH(int, index);
+    ProcessingSettings settings;
+    settings.setGradeToAll(true);
+    settings.temperature = 0.1; // through R'G'B' and back
+    const Rendered rendered = render(asset(source), settings, index, 0.5, false, false, 256, 144, outputFormat);
+    const test::MediaFacts facts = test::inspectMedia(rendered.path);
+    QCOMPARE(facts.pixelFormat, expected);
+    QCOMPARE(facts.videoFrames, 15);
 }
 
 QTEST_GUILESS_MAIN(tst_PipelineSegments)

@@ -232,6 +232,40 @@ private Q_SLOTS:
         QCOMPARE(QSize(probed.width, probed.height), size);
     }
 
+    // The depth of the samples decides how deep a rendered segment must be to lose nothing.
+    void tellsWhetherTheSamplesFitIn8Bits_data()
+    {
+        QTest::addColumn<QByteArray>("member");
+        QTest::addColumn<QString>("pixelFormat");
+        QTest::addColumn<bool>("eightBits");
+        QTest::newRow("phone H.264") << QByteArray(R"("pix_fmt": "yuv420p",)") << QStringLiteral("yuv420p") << true;
+        QTest::newRow("full-range JPEG") << QByteArray(R"("pix_fmt": "yuvj422p",)") << QStringLiteral("yuvj422p")
+                                         << true;
+        QTest::newRow("PNG with alpha") << QByteArray(R"("pix_fmt": "rgba",)") << QStringLiteral("rgba") << true;
+        QTest::newRow("ProRes 10-bit") << QByteArray(R"("pix_fmt": "yuv422p10le",)") << QStringLiteral("yuv422p10le")
+                                       << false;
+        QTest::newRow("HEVC 10-bit semi-planar")
+            << QByteArray(R"("pix_fmt": "p010le",)") << QStringLiteral("p010le") << false;
+        // "nv12" is 8 bits; its digits name the layout, not the depth.
+        QTest::newRow("NV12") << QByteArray(R"("pix_fmt": "nv12",)") << QStringLiteral("nv12") << true;
+        QTest::newRow("16-bit PNG") << QByteArray(R"("pix_fmt": "rgb48be",)") << QStringLiteral("rgb48be") << false;
+        QTest::newRow("16-bit grey") << QByteArray(R"("pix_fmt": "gray16be",)") << QStringLiteral("gray16be") << false;
+        QTest::newRow("absent counts as deeper") << QByteArray() << QString() << false;
+        QTest::newRow("not text") << QByteArray(R"("pix_fmt": 0,)") << QString() << false;
+        QTest::newRow("unfamiliar counts as deeper")
+            << QByteArray(R"("pix_fmt": "bayer_rggb16le",)") << QStringLiteral("bayer_rggb16le") << false;
+    }
+    void tellsWhetherTheSamplesFitIn8Bits()
+    {
+        QFETCH(QByteArray, member);
+        QFETCH(QString, pixelFormat);
+        QFETCH(bool, eightBits);
+        const QByteArray json = R"({"streams": [{)" + member + R"("codec_type": "video"}]})";
+        const ProbeResult probe = ProbeResult::fromFFprobeJson(json, QStringLiteral("clip.mov"));
+        QCOMPARE(probe.pixelFormat, pixelFormat);
+        QCOMPARE(probe.fitsIn8Bits(), eightBits);
+    }
+
     void rejectsWhatHoldsNoPicture_data()
     {
         QTest::addColumn<QByteArray>("json");

@@ -192,6 +192,25 @@ private slots:
         QVERIFY(marked(false));
     }
 
+    // A segment kept at 8 bits has its own key; one kept at 16 bits keeps the key it always had.
+    void thePixelFormatNamesTheSegment()
+    {
+        RenderSegmentIdentity deep;
+        deep.source = QStringLiteral("/media/clip.mov|1234|2024-05-01 08:30:00 +0000|42");
+        deep.duration = 5;
+        deep.width = 1920;
+        deep.height = 1080;
+        deep.fps = 30;
+        RenderSegmentIdentity eightBit = deep;
+        eightBit.pixelFormat = QStringLiteral("yuv444p");
+        QVERIFY(!deep.toJson().contains(QStringLiteral("pixelFormat")));
+        QCOMPARE(eightBit.toJson().value(QStringLiteral("pixelFormat")).toString(), QStringLiteral("yuv444p"));
+        QVERIFY(eightBit.key() != deep.key());
+        RenderSegmentIdentity asBefore = deep;
+        asBefore.pixelFormat = QStringLiteral("yuv444p16le");
+        QCOMPARE(asBefore.key(), deep.key());
+    }
+
     void outroHasNoGrade()
     {
         Fixture fixture;

@@ -41,6 +41,7 @@ MediaFacts inspectMedia(const QString &path)
             facts.height = stream.value(QStringLiteral("height")).toInt();
             facts.videoFrames = stream.value(QStringLiteral("nb_read_frames")).toString().toLongLong();
             facts.sampleAspectRatio = stream.value(QStringLiteral("sample_aspect_ratio")).toString();
+            facts.pixelFormat = stream.value(QStringLiteral("pix_fmt")).toString();
         } else if (type == QStringLiteral("audio") && facts.audioCodec.isEmpty()) {
             facts.audioCodec = stream.value(QStringLiteral("codec_name")).toString();
             facts.sampleRate = stream.value(QStringLiteral("sample_rate")).toString().toInt();

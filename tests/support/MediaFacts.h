@@ -16,6 +16,7 @@ struct MediaFacts
     int height = 0;
     qint64 videoFrames = 0; // decoded and counted
     QString sampleAspectRatio; // "1:1" for square pixels
+    QString pixelFormat; // of the first video stream, e.g. "yuv444p"
     int sampleRate = 0;
     int channels = 0;
     QString channelLayout; // "stereo", "mono", "5.1", "unknown"

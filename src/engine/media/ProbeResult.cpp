@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QJsonParseError>
+#include <QStringList>
 
 #include <cmath>
 #include <limits>
@@ -143,6 +144,25 @@ bool ProbeResult::topFieldFirst() const
     return fieldOrder == QStringLiteral("tt") || fieldOrder == QStringLiteral("bt");
 }
 
+bool ProbeResult::fitsIn8Bits() const
+{
+    // Cameras, phones, stills and screen recordings at 8 bits (or fewer) a sample.
+    static const QStringList eightBits{
+        QStringLiteral("yuv420p"),  QStringLiteral("yuvj420p"), QStringLiteral("yuv422p"),  QStringLiteral("yuvj422p"),
+        QStringLiteral("yuv444p"),  QStringLiteral("yuvj444p"), QStringLiteral("yuv440p"),  QStringLiteral("yuvj440p"),
+        QStringLiteral("yuv411p"),  QStringLiteral("yuvj411p"), QStringLiteral("yuv410p"),  QStringLiteral("yuva420p"),
+        QStringLiteral("yuva422p"), QStringLiteral("yuva444p"), QStringLiteral("nv12"),     QStringLiteral("nv21"),
+        QStringLiteral("nv16"),     QStringLiteral("nv24"),     QStringLiteral("nv42"),     QStringLiteral("yuyv422"),
+        QStringLiteral("uyvy422"),  QStringLiteral("yvyu422"),  QStringLiteral("gray"),     QStringLiteral("ya8"),
+        QStringLiteral("monow"),    QStringLiteral("monob"),    QStringLiteral("pal8"),     QStringLiteral("rgb24"),
+        QStringLiteral("bgr24"),    QStringLiteral("rgba"),     QStringLiteral("bgra"),     QStringLiteral("argb"),
+        QStringLiteral("abgr"),     QStringLiteral("rgb0"),     QStringLiteral("bgr0"),     QStringLiteral("0rgb"),
+        QStringLiteral("0bgr"),     QStringLiteral("gbrp"),     QStringLiteral("gbrap"),    QStringLiteral("rgb565le"),
+        QStringLiteral("rgb565be"), QStringLiteral("rgb555le"), QStringLiteral("rgb555be"), QStringLiteral("rgb8"),
+        QStringLiteral("bgr8")};
+    return eightBits.contains(pixelFormat);
+}
+
 ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &fileName)
 {
     QJsonParseError parseError;
@@ -204,6 +224,7 @@ ProbeResult ProbeResult::fromFFprobeJson(const QByteArray &json, const QString &
     result.colourPrimaries = declared(*video, QStringLiteral("color_primaries"));
     result.colourRange = declared(*video, QStringLiteral("color_range"));
     result.fieldOrder = declared(*video, QStringLiteral("field_order"));
+    result.pixelFormat = string(*video, QStringLiteral("pix_fmt"), QString());
     return result;
 }
 

@@ -30,6 +30,9 @@ struct ProbeResult
     // How the first video stream stores its fields, as ffprobe names it: "progressive", or
     // "tt", "bb", "tb", "bt" for interlaced pictures; empty when the file does not say.
     QString fieldOrder;
+    // How the first video stream stores its samples, as ffprobe names it ("yuv420p",
+    // "yuv422p10le", "rgb48be", ...); empty when the file does not say.
+    QString pixelFormat;
 
     bool operator==(const ProbeResult &) const = default;
 
@@ -39,6 +42,9 @@ struct ProbeResult
     bool isInterlaced() const;
     // Whether the field shown first is the top one; meaningful only when interlaced.
     bool topFieldFirst() const;
+    // Whether every sample of the picture fits in 8 bits. An unknown or unfamiliar pixel format
+    // counts as deeper, so that nothing of it is lost.
+    bool fitsIn8Bits() const;
 
     // Reads the JSON of `ffprobe -show_streams -show_format -of json`. Stills count as video
     // (ffprobe reports them as a video stream). Throws StudioError "No readable video or image in

@@ -54,12 +54,11 @@ QStringList Pipeline::commonFFmpegArguments()
             QStringLiteral("pipe:1")};
 }
 
-QStringList Pipeline::losslessVideoArguments()
+QStringList Pipeline::losslessVideoArguments(const QString &pixelFormat)
 {
-    return {QStringLiteral("-c:v"),     QStringLiteral("ffv1"),        QStringLiteral("-level"),
-            QStringLiteral("3"),        QStringLiteral("-slices"),     QStringLiteral("16"),
-            QStringLiteral("-pix_fmt"), QStringLiteral("yuv444p16le"), QStringLiteral("-threads"),
-            QStringLiteral("0")};
+    return {QStringLiteral("-c:v"),     QStringLiteral("ffv1"), QStringLiteral("-level"),   QStringLiteral("3"),
+            QStringLiteral("-slices"),  QStringLiteral("16"),   QStringLiteral("-pix_fmt"), pixelFormat,
+            QStringLiteral("-threads"), QStringLiteral("0")};
 }
 
 QStringList Pipeline::losslessAudioArguments()

@@ -48,6 +48,14 @@ struct Pipeline
     // How many segments of a render may run at once; 0: as many as the machine's processors and
     // memory allow (SegmentConcurrency). One renders them one after another.
     int segmentsAtOnce = 0;
+    // Renders as the engine did before its faster filter graphs: 16-bit segments whatever the
+    // source, with every pixel-format conversion and the look mixed by a per-pixel expression,
+    // the titles laid over in R'G'B', one seek per thumbnail. Only what compares the two sets it
+    // (the equality tests, the render benchmark's "before" figure); no user can.
+    bool legacyRendering = false;
+    // The pixel format of the lossless segments. The segments of one output are joined into one
+    // stream, so render() sets it from all their sources; unset, a segment follows its own source.
+    std::optional<QString> segmentPixelFormat = std::nullopt;
 
     // --- FFmpeg runs (FFmpegRun.cpp) -------------------------------------------------------------------------
 
@@ -55,8 +63,8 @@ struct Pipeline
     // threading, key=value progress on stdout.
     static QStringList commonFFmpegArguments();
     // The lossless intermediate of prepared clips and segments: FFV1 level 3 in 16 slices,
-    // 4:4:4 at 16 bits, 24-bit PCM, in Matroska (callers give the .mkv name).
-    static QStringList losslessVideoArguments();
+    // 4:4:4 at 16 bits (or in `pixelFormat`), 24-bit PCM, in Matroska (callers give the .mkv name).
+    static QStringList losslessVideoArguments(const QString &pixelFormat = QStringLiteral("yuv444p16le"));
     static QStringList losslessAudioArguments();
 
     // `arguments` with every automatic thread count ("-threads", "-filter_threads" or
@@ -148,12 +156,16 @@ struct Pipeline
                           const QString &cacheRoot, int index, int width, int height, double duration, bool tail,
                           bool stylish, const std::function<void(double)> &progress = {}) const;
 
+    // The pixel format of the segments made from `clips` (their prepared files where they have
+    // them): 8-bit 4:4:4 when every picture fits in 8 bits, 16-bit 4:4:4 otherwise.
+    QString segmentPixelFormatOf(const QList<MediaAsset> &clips) const;
+
     // --- Segments: cache lookup and commit (SegmentCache.cpp) ------------------------------------------------
 
     // The cache file of a segment key: "<cacheRoot>/Segments/<key>.mkv".
     static QString segmentCacheFile(const QString &cacheRoot, const QString &key);
     // The lookup before a segment is rendered: the cache file of `key` when it is large enough to
-    // be real and complete (any other is deleted), else, when resuming, a segment that an
+    // be real (half as large for segments in 8 bits, segmentPixelFormat) and complete (any other is deleted), else, when resuming, a segment that an
     // interrupted render left under the same key (see interruptedJobSegment). Reports
     // "Reusing … clip <n> · <name>" at 1.0 and `progress` 1 on a hit. Absent means: render it.
     std::optional<QString> findSegment(const QString &key, const QString &cacheRoot, int index, const QString &name,

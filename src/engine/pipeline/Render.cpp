@@ -21,7 +21,11 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &proje
     const RenderOutput output = preview ? RenderOutput::preview : isShort ? RenderOutput::vertical : RenderOutput::film;
     const RenderPlan plan = RenderPlan::make(project, QDir(projectFolder).absolutePath(), output, testSize);
     RenderJob job(plan);
-    const RenderedSegments segments = renderSegments(*this, plan, job);
+    // The segments of one output are joined into one stream, which holds a single pixel format.
+    Pipeline segmentRun = *this;
+    if (!legacyRendering)
+        segmentRun.segmentPixelFormat = segmentPixelFormatOf(plan.clips + plan.openingHooks);
+    const RenderedSegments segments = renderSegments(segmentRun, plan, job);
     const QString movie = encode(*this, plan, openingAndTitles(plan, segments, job.folder()), job.folder());
     const QStringList thumbnails = takeThumbnails(*this, plan, movie, job.folder());
     const ExportRecord record = deliver(plan, movie, thumbnails);

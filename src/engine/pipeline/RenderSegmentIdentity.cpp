@@ -72,6 +72,8 @@ QJsonObject RenderSegmentIdentity::toJson() const
         object.insert(QStringLiteral("keepsSourceMatrix"), true);
     if (!pictureConversion.isEmpty())
         object.insert(QStringLiteral("pictureConversion"), pictureConversion);
+    if (pixelFormat != SegmentArguments::deepPixelFormat)
+        object.insert(QStringLiteral("pixelFormat"), pixelFormat);
     return object;
 }
 

@@ -47,6 +47,10 @@ struct RenderSegmentIdentity
     // mapping), which the caller sets from its probe. Left out of the JSON when empty, so the keys
     // of segments of every other source stay as they were.
     QString pictureConversion;
+    // The pixel format the segment keeps its picture in, which the caller sets. Left out of the
+    // JSON for the 16-bit 4:4:4 that every older segment was kept in, so those stay valid, and an
+    // 8-bit segment is never taken for one of them or the other way round.
+    QString pixelFormat = QStringLiteral("yuv444p16le");
 
     bool operator==(const RenderSegmentIdentity &) const = default;
 

@@ -47,10 +47,16 @@ int zoomedDimension(double cropScale, int size)
     return even < 2 ? 2 : even;
 }
 
-QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const QString &sourceColourSpace)
+QString pixelFormatFor(bool fitsIn8Bits)
+{
+    return fitsIn8Bits ? eightBitPixelFormat : deepPixelFormat;
+}
+
+QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const SourcePicture &source)
 {
     GradePlan plan = GradePlan::of(grade, lookPath);
-    plan.returnMatrix = GradePlan::scalerMatrix(sourceColourSpace);
+    plan.returnMatrix = GradePlan::scalerMatrix(source.colourSpace);
+    plan.legacy = source.legacy;
     return plan.filterChain();
 }
 
@@ -88,13 +94,28 @@ QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, 
         // earlier: its segment stays short, so that the render can tell (see heldFrames).
         chain += QStringLiteral(",tpad=stop_mode=clone:stop=") + ffmpegInteger(source.heldFrames);
     }
-    chain += QStringLiteral(",format=yuv444p16le");
+    // Filters choose their working format from the one that follows them: the grade's stages
+    // (eq at 8 bits, the R'G'B' stages at 16) and the still's zoom (in R'G'B' for an R'G'B'
+    // picture) work as they always have only when 16 bits follow, so such a segment comes to
+    // its own format at the very end. Any other goes straight to it.
+    const bool graded = grade && !GradePlan::of(*grade, lookPath).isEmpty();
+    const bool zooming = clip.isImage && settings.stillZoom;
+    const bool late = graded || zooming;
+    chain += QStringLiteral(",format=") + (late ? deepPixelFormat : source.pixelFormat);
     if (grade)
-        chain += gradeFilter(*grade, lookPath, source.colourSpace);
+        chain += gradeFilter(*grade, lookPath, source);
+    if (late && source.pixelFormat != deepPixelFormat) {
+        // To 8 bits rounded to the nearest value: the scaler alone would truncate (or dither),
+        // up to a whole code value below what the 16 bits held.
+        chain += QStringLiteral(",format=yuv444p16le,lutyuv=y=val+128:u=val+128:v=val+128,scale=sws_dither=none,"
+                                "format=")
+            + source.pixelFormat;
+    }
     return chain;
 }
 
-QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration, const QString &output)
+QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration, const QString &output,
+                      const QString &pixelFormat)
 {
     QStringList args;
     if (input.still)
@@ -108,7 +129,7 @@ QStringList arguments(const Input &input, int fps, const QString &videoFilter, d
          << (!input.still && input.sourceHasAudio ? QStringLiteral("0:a:0") : QStringLiteral("1:a:0"))
          << QStringLiteral("-af") << QStringLiteral("aresample=48000,aformat=channel_layouts=stereo,apad")
          << QStringLiteral("-ac") << QStringLiteral("2") << QStringLiteral("-t") << ffmpegNumber(duration);
-    args << Pipeline::losslessVideoArguments() << Pipeline::losslessAudioArguments() << output;
+    args << Pipeline::losslessVideoArguments(pixelFormat) << Pipeline::losslessAudioArguments() << output;
     return args;
 }
 

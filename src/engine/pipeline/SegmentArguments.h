@@ -29,7 +29,13 @@ double startTime(const MediaAsset &clip, const ProcessingSettings &settings, dou
 // A frame dimension enlarged by the crop zoom, truncated to an even number of at least 2.
 int zoomedDimension(double cropScale, int size);
 
-// What a segment's chain needs to know of the picture of its source file.
+// The pixel formats a segment is kept in: 4:4:4 at 8 bits for sources that fit in 8 bits, and at
+// 16 bits for deeper ones (and for every segment rendered before the 8-bit one existed).
+inline const QString eightBitPixelFormat = QStringLiteral("yuv444p");
+inline const QString deepPixelFormat = QStringLiteral("yuv444p16le");
+QString pixelFormatFor(bool fitsIn8Bits);
+
+// What a segment's chain needs to know of the picture of its source file, and how it is kept.
 struct SourcePicture
 {
     // Filters that come before all others (PictureConversion::filters); empty for none.
@@ -41,6 +47,10 @@ struct SourcePicture
     // may end up to a frame early, and more where the segment reaches past the end of the
     // picture its file declares. A picture that ends earlier still leaves the segment short.
     int heldFrames = 1;
+    // The pixel format the segment keeps the picture in.
+    QString pixelFormat = deepPixelFormat;
+    // The chain of old, with all its conversions (Pipeline::legacyRendering).
+    bool legacy = false;
 };
 
 // What `probe` (of the file the segment reads) says of its picture, for a segment that ends at
@@ -53,7 +63,7 @@ QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, 
                     const std::optional<ClipGrade> &grade, const QString &lookPath, const SourcePicture &source = {});
 
 // The grade pieces of the chain, each beginning with a comma; empty for a neutral grade.
-QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const QString &sourceColourSpace = {});
+QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const SourcePicture &source = {});
 
 struct Input
 {
@@ -65,6 +75,8 @@ struct Input
 };
 
 // The FFmpeg arguments (without the common prefix) that render one segment into `output`.
-QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration, const QString &output);
+// The picture is kept in `pixelFormat`.
+QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration, const QString &output,
+                      const QString &pixelFormat = deepPixelFormat);
 
 } // namespace kinoloom::SegmentArguments

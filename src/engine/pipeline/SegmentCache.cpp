@@ -21,8 +21,13 @@ namespace kinoloom {
 
 namespace {
 
-// A cache file or a left-over segment this small is taken for a broken one.
+// A cache file or a left-over segment this small is taken for a broken one. An 8-bit segment
+// holds the same pictures in about half the bytes of a 16-bit one, so its bound is half as high.
 constexpr qint64 usableSize = 1'000'000;
+qint64 usableBytes(const std::optional<QString> &pixelFormat)
+{
+    return pixelFormat == QStringLiteral("yuv444p") ? usableSize / 2 : usableSize;
+}
 constexpr qint64 freeSpaceMargin = 2'147'483'648;
 constexpr qint64 cacheBudget = 12'884'901'888;
 
@@ -100,7 +105,7 @@ std::optional<QString> Pipeline::findSegment(const QString &key, const QString &
     // A file cut short (a full disk, a crash of the machine) can still be large: only a complete
     // Matroska file is a hit. A damaged one is deleted and rendered again.
     const std::optional<qint64> size = fileSize(cacheFile);
-    if (size && *size > usableSize && completeMatroska(cacheFile)) {
+    if (size && *size > usableBytes(segmentPixelFormat) && completeMatroska(cacheFile)) {
         update(clipCaption("Reusing cached", index, name), 1.0);
         notify(progress);
         return cacheFile;
@@ -148,7 +153,7 @@ std::optional<QString> Pipeline::interruptedJobSegment(int index, const QString 
             const QString directory = folder.absoluteFilePath();
             const QString segment = jobSegmentFile(directory, index);
             const std::optional<qint64> size = fileSize(segment);
-            if (!size || *size <= usableSize || !completeMatroska(segment))
+            if (!size || *size <= usableBytes(segmentPixelFormat) || !completeMatroska(segment))
                 continue;
             QFile keyFile(jobSegmentKeyFile(directory, index));
             if (!keyFile.open(QIODevice::ReadOnly))

@@ -36,6 +36,16 @@ void requireWholePicture(const MediaService &media, const QString &segment, cons
 
 } // namespace
 
+QString Pipeline::segmentPixelFormatOf(const QList<MediaAsset> &clips) const
+{
+    const MediaService media(tools, runner);
+    for (const MediaAsset &clip : clips) {
+        if (!media.probe(QFileInfo(clip.preparedPath.value_or(clip.path)).absoluteFilePath()).fitsIn8Bits())
+            return SegmentArguments::deepPixelFormat;
+    }
+    return SegmentArguments::eightBitPixelFormat;
+}
+
 QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings &settings, const QString &directory,
                                 const QString &cacheRoot, int index, int width, int height, double duration, bool tail,
                                 bool stylish, const std::function<void(double)> &progress) const
@@ -51,15 +61,22 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
         input.decoder = probe.codec;
     if (!clip.isImage)
         input.start = SegmentArguments::startTime(clip, settings, probe.duration, duration, tail);
-    const SegmentArguments::SourcePicture picture = SegmentArguments::sourcePicture(probe, input.start + duration,
-                                                                                    settings.fps);
+    SegmentArguments::SourcePicture picture = SegmentArguments::sourcePicture(probe, input.start + duration,
+                                                                              settings.fps);
+    picture.legacy = legacyRendering;
+    picture.pixelFormat = legacyRendering
+        ? SegmentArguments::deepPixelFormat
+        : segmentPixelFormat.value_or(SegmentArguments::pixelFormatFor(probe.fitsIn8Bits()));
 
     RenderSegmentIdentity identity = RenderSegmentIdentity::make(clip, settings, width, height, duration, tail,
                                                                  stylish);
     identity.pictureConversion = picture.conversion;
+    identity.pixelFormat = picture.pixelFormat;
     const QString key = identity.key();
-    if (const std::optional<QString> found = findSegment(key, cacheRoot, index, clip.name, settings.finalOutputPath,
-                                                         progress)) {
+    Pipeline lookup = *this;
+    lookup.segmentPixelFormat = picture.pixelFormat;
+    if (const std::optional<QString> found = lookup.findSegment(key, cacheRoot, index, clip.name,
+                                                                settings.finalOutputPath, progress)) {
         return *found;
     }
 
@@ -81,7 +98,7 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     // What a failed or cancelled run leaves can never be used.
     auto removePartial = qScopeGuard([&] { QFile::remove(partial); });
     const QString number = QString::number(index + 1);
-    ffmpeg(SegmentArguments::arguments(input, settings.fps, filter, duration, partial), directory,
+    ffmpeg(SegmentArguments::arguments(input, settings.fps, filter, duration, partial, picture.pixelFormat), directory,
            QStringLiteral("Rendering clip ") + number + QStringLiteral(" \u00B7 ") + clip.name, duration, progress);
     if (QFileInfo(partial).size() <= 0)
         throw StudioError(QStringLiteral("Rendered clip produced no output: ") + clip.name);
