@@ -34,15 +34,23 @@ QStringList takeThumbnails(const Pipeline &pipeline, const RenderPlan &plan, con
         return {};
     const QList<double> times = Pipeline::thumbnailTimes(
         plan.timeline.total, plan.timeline.offset, !plan.settings.title.isEmpty() || !plan.settings.subtitle.isEmpty());
+    const QStringList quality{QStringLiteral("-q:v"), QStringLiteral("3")};
     QStringList thumbnails;
+    QList<std::pair<double, QString>> moments;
     for (int n = 1; n <= times.size(); ++n) {
-        const QString thumbnail = QDir(job).filePath(QStringLiteral("Thumbnail-%1.jpg").arg(n));
-        pipeline.runner->runFFmpeg(
-            thumbnailCommand(movie, thumbnail, times[n - 1], 1280, {QStringLiteral("-q:v"), QStringLiteral("3")}),
-            [](const QString &) {});
-        thumbnails.append(thumbnail);
-        pipeline.overallUpdate(renderProgress::thumbnails.at(double(n) / double(times.size())));
+        thumbnails.append(QDir(job).filePath(QStringLiteral("Thumbnail-%1.jpg").arg(n)));
+        moments.append({times[n - 1], thumbnails.last()});
     }
+    if (pipeline.legacyRendering) {
+        for (qsizetype n = 0; n < moments.size(); ++n) {
+            pipeline.runner->runFFmpeg(thumbnailCommand(movie, moments[n].second, moments[n].first, 1280, quality),
+                                       [](const QString &) {});
+            pipeline.overallUpdate(renderProgress::thumbnails.at(double(n + 1) / double(moments.size())));
+        }
+        return thumbnails;
+    }
+    pipeline.runner->runFFmpeg(thumbnailsCommand(movie, moments, 1280, quality), [](const QString &) {});
+    pipeline.overallUpdate(renderProgress::thumbnails.end);
     return thumbnails;
 }
 
