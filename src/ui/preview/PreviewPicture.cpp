@@ -38,7 +38,9 @@ QWidget *centredMessage(QWidget *top, const QString &text, double opacity, const
     column->setSpacing(StudioStyle::regular);
     column->addStretch(1);
     column->addWidget(top, 0, Qt::AlignHCenter);
-    column->addWidget(label, 0, Qt::AlignHCenter);
+    // The whole width, centred by the label itself: a column aligning a wrapped label gives it
+    // a guessed narrow width and the height of one line, which cuts the sentence.
+    column->addWidget(label);
     column->addStretch(1);
     return message;
 }

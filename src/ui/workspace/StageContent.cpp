@@ -1,6 +1,7 @@
 #include "ui/workspace/StageContent.h"
 
 #include "session/StudioModel.h"
+#include "ui/preview/PreviewLayout.h"
 #include "ui/shell/CoalescedRefresh.h"
 #include "ui/shell/PaneSlot.h"
 #include "ui/shell/StudioStyle.h"
@@ -9,6 +10,8 @@
 #include <QScrollBar>
 #include <QStackedLayout>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kinoloom {
 
@@ -139,12 +142,29 @@ void StageContent::update()
     m_storyboardPanel->setVisible(strips);
     m_roleSlotsPanel->setVisible(stage == Workspace::prepare);
     slot(StagePart::exportList)->setVisible(!strips);
-    m_scroll->setFixedHeight(edit ? editScrollHeight : scrollHeight);
+    m_scrollHeight = edit ? editScrollHeight : scrollHeight;
+    fitScroll();
     // Another stage's strips start at their top, not where the last stage was scrolled to.
     if (m_shownStage != stage)
         m_scroll->verticalScrollBar()->setValue(0);
     m_shownStage = stage;
     m_pages->setCurrentWidget(m_stagePage);
+}
+
+void StageContent::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    fitScroll();
+}
+
+void StageContent::fitScroll()
+{
+    // A picture of the usual 16:9 needs no more height than the width lets it fill.
+    const int inset = StudioStyle::compact;
+    const int picture = std::min(previewPictureMinimum, (width() - 2 * inset) * 9 / 16);
+    // The preview stage under its inset: the picture, the gap under it and its information bar.
+    const int previewReserve = picture + int(PreviewLayout::barReserve) + 3 * inset;
+    m_scroll->setFixedHeight(std::clamp(height() - previewReserve, scrollMinimum, m_scrollHeight));
 }
 
 } // namespace kinoloom

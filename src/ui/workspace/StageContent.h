@@ -53,12 +53,20 @@ public:
 
     static constexpr int editScrollHeight = 300;
     static constexpr int scrollHeight = 240;
+    // On a short window the scroll area gives up height, down to scrollMinimum, before the
+    // preview's picture gets shorter than this.
+    static constexpr int previewPictureMinimum = 200;
+    static constexpr int scrollMinimum = 120;
     static constexpr int storyboardHeight = 220;
     static constexpr int roleSlotsHeight = 100;
     static constexpr int minimumWidth = 400;
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
     void update();
+    void fitScroll();
 
     QPointer<StudioModel> m_model;
     QMap<StagePart, PaneSlot *> m_slots;
@@ -67,6 +75,7 @@ private:
     QScrollArea *m_scroll;
     QWidget *m_storyboardPanel;
     QWidget *m_roleSlotsPanel;
+    int m_scrollHeight = scrollHeight; // the shown stage's, before a short window takes from it
     std::optional<Workspace> m_shownStage;
     CoalescedRefresh *m_refresh;
 };
