@@ -299,12 +299,7 @@ private Q_SLOTS:
         }
     }
 
-    void pictures_data()
-    {
-        QTest::addColumn<bool>("dark");
-        QTest::newRow("light") << false;
-        QTest::newRow("dark") << true;
-    }
+    void pictures_data() { lightAndDarkRows(); }
     void pictures()
     {
         QFETCH(bool, dark);

@@ -213,12 +213,7 @@ private slots:
         QCOMPARE(fixture.model->exportSelection(), film);
     }
 
-    void pictures_data()
-    {
-        QTest::addColumn<bool>("dark");
-        QTest::newRow("light") << false;
-        QTest::newRow("dark") << true;
-    }
+    void pictures_data() { test::lightAndDarkRows(); }
 
     void pictures()
     {

@@ -73,12 +73,7 @@ private Q_SLOTS:
 
     // Canvas, panel and outline follow the palette the application has when it paints, so a
     // change of appearance restyles an open window.
-    void surfacesFollowTheAppearance_data()
-    {
-        QTest::addColumn<bool>("dark");
-        QTest::newRow("light") << false;
-        QTest::newRow("dark") << true;
-    }
+    void surfacesFollowTheAppearance_data() { test::lightAndDarkRows(); }
     void surfacesFollowTheAppearance()
     {
         QFETCH(bool, dark);

@@ -344,12 +344,7 @@ private Q_SLOTS:
         QCOMPARE(range->selectedText(), QStringLiteral("2.00 s selected"));
     }
 
-    void pictures_data()
-    {
-        QTest::addColumn<bool>("dark");
-        QTest::newRow("light") << false;
-        QTest::newRow("dark") << true;
-    }
+    void pictures_data() { lightAndDarkRows(); }
     // For a person to look at (KINOLOOM_PNG_DIR): Edit with the comparison and the analysis, and
     // Export playing a render.
     void pictures()

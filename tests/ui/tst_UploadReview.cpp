@@ -195,12 +195,7 @@ private slots:
         QVERIFY(!fixture.view()->details()->isVisibleTo(fixture.view()));
     }
 
-    void pictures_data()
-    {
-        QTest::addColumn<bool>("dark");
-        QTest::newRow("light") << false;
-        QTest::newRow("dark") << true;
-    }
+    void pictures_data() { test::lightAndDarkRows(); }
 
     void pictures()
     {
