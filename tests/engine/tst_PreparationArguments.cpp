@@ -1,4 +1,5 @@
 #include "engine/pipeline/PreparationArguments.h"
+#include "support/IntermediateEncoding.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -124,21 +125,8 @@ void tst_PreparationArguments::mainPass_data()
 
     const QString in = QStringLiteral("/m/in.mov");
     QTest::newRow("video without filters") << QStringList() << false
-                                           << QStringList{QStringLiteral("-i"),
-                                                          in,
-                                                          QStringLiteral("-c:v"),
-                                                          QStringLiteral("ffv1"),
-                                                          QStringLiteral("-level"),
-                                                          QStringLiteral("3"),
-                                                          QStringLiteral("-slices"),
-                                                          QStringLiteral("16"),
-                                                          QStringLiteral("-pix_fmt"),
-                                                          QStringLiteral("yuv444p16le"),
-                                                          QStringLiteral("-threads"),
-                                                          QStringLiteral("0"),
-                                                          QStringLiteral("-c:a"),
-                                                          QStringLiteral("pcm_s24le"),
-                                                          QStringLiteral("/j/prepared.mkv")};
+                                           << QStringList{QStringLiteral("-i"), in} + test::intermediateEncoding()
+            + QStringList{QStringLiteral("/j/prepared.mkv")};
     QTest::newRow("still with two filters") << QStringList{QStringLiteral("a=1"), QStringLiteral("b=2")} << true
                                             << QStringList{QStringLiteral("-f"),
                                                            QStringLiteral("image2pipe"),

@@ -1,4 +1,5 @@
 #include "engine/pipeline/SegmentArguments.h"
+#include "support/IntermediateEncoding.h"
 
 #include <QTest>
 
@@ -88,20 +89,8 @@ void tst_SegmentArguments::stillWithZoomMatchesTheWorkedExample()
                           QStringLiteral("-ac"),
                           QStringLiteral("2"),
                           QStringLiteral("-t"),
-                          QStringLiteral("5.0"),
-                          QStringLiteral("-c:v"),
-                          QStringLiteral("ffv1"),
-                          QStringLiteral("-level"),
-                          QStringLiteral("3"),
-                          QStringLiteral("-slices"),
-                          QStringLiteral("16"),
-                          QStringLiteral("-pix_fmt"),
-                          QStringLiteral("yuv444p16le"),
-                          QStringLiteral("-threads"),
-                          QStringLiteral("0"),
-                          QStringLiteral("-c:a"),
-                          QStringLiteral("pcm_s24le"),
-                          QStringLiteral("/r/segment-0.mkv")}));
+                          QStringLiteral("5.0")}
+              + test::intermediateEncoding() + QStringList{QStringLiteral("/r/segment-0.mkv")}));
 }
 
 void tst_SegmentArguments::videoFilter_data()
