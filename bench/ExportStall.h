@@ -4,13 +4,8 @@
 // each of its ticks comes: the stall benchmarks share it and differ only in what else the main
 // thread carries while the film renders.
 
-#include "fixture/StudioHome.h"
-#include "model/ProjectStore.h"
-#include "model/SoftwareSettingsStore.h"
-#include "session/LivePipeline.h"
-#include "session/StudioModel.h"
+#include "FilmProject.h"
 
-#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QProcess>
@@ -32,26 +27,11 @@ public:
     // Generates the clips and a project ready for a film; `session()` is null when that failed.
     ExportStall()
     {
-        const QString folder = m_home.createProject(QStringLiteral("Film"));
-        StudioProject project = ProjectStore::open(folder);
-        for (int i = 0; i < clipCount; ++i) {
-            const QString path = m_home.path(QStringLiteral("clip-%1.mp4").arg(i));
-            if (!makeClip(path, i))
-                return;
-            project.assets.append(MediaAsset::create(path, QDir(path).dirName(), 4, 1920, 1080, 30, true, false));
-        }
-        ProjectStore::save(project, folder);
-        SoftwareSettings software;
-        software.processing.title = QStringLiteral("Benchmark");
-        software.processing.subtitle = QStringLiteral("Stalls");
-        software.processing.finalOutputPath = m_home.path(QStringLiteral("Out/Film.mp4"));
-        software.processing.softwareEncoding = true;
-        software.processing.exportResolution = ExportResolution::p1080;
-        SoftwareSettingsStore::save(software, m_home.dataFolder());
-
-        StudioEnvironment environment = m_home.environment();
-        environment.makePipeline = LivePipeline::factory();
-        m_session = std::make_unique<StudioModel>(environment);
+        const QString folder = makeFilmProject(m_home, {clipCount, 4, 1920, 1080}, makeClip, QStringLiteral("Stalls"),
+                                               ExportResolution::p1080);
+        if (folder.isEmpty())
+            return;
+        m_session = std::make_unique<StudioModel>(liveEnvironment(m_home));
         m_session->activate(ProjectStore::open(folder), folder);
     }
 

@@ -4,12 +4,8 @@
 // resume ratio (resume ÷ (cold − time to the kill): 1.0 would mean nothing done before the
 // kill was kept) and R2a (an unchanged second Export Film ÷ the cold one).
 
+#include "FilmProject.h"
 #include "fixture/JobWait.h"
-#include "fixture/StudioHome.h"
-#include "model/ProjectStore.h"
-#include "model/SoftwareSettingsStore.h"
-#include "session/LivePipeline.h"
-#include "session/StudioModel.h"
 #include "support/MediaFixtures.h"
 
 #include <QDir>
@@ -33,29 +29,13 @@ constexpr int clipCount = 8;
 // A project of `clipCount` separate 2-second clips with a film to export at 720p.
 QString makeProject(const test::StudioHome &home, const QString &clip)
 {
-    const QString folder = home.createProject(QStringLiteral("Film"));
-    StudioProject project = ProjectStore::open(folder);
-    for (int i = 0; i < clipCount; ++i) {
-        const QString path = home.path(QStringLiteral("clip-%1.mp4").arg(i));
-        QFile::copy(clip, path);
-        project.assets.append(MediaAsset::create(path, QDir(path).dirName(), 2, 320, 180, 30, true, false));
-    }
-    ProjectStore::save(project, folder);
-    SoftwareSettings software;
-    software.processing.title = QStringLiteral("Benchmark");
-    software.processing.subtitle = QStringLiteral("Resume");
-    software.processing.finalOutputPath = home.path(QStringLiteral("Out/Film.mp4"));
-    software.processing.softwareEncoding = true;
-    software.processing.exportResolution = ExportResolution::p720;
-    SoftwareSettingsStore::save(software, home.dataFolder());
-    return folder;
-}
-
-StudioEnvironment liveEnvironment(const test::StudioHome &home)
-{
-    StudioEnvironment environment = home.environment();
-    environment.makePipeline = LivePipeline::factory();
-    return environment;
+    return bench::makeFilmProject(
+        home, {clipCount, 2, 320, 180},
+        [&clip](const QString &path, int) {
+            QFile::copy(clip, path);
+            return true;
+        },
+        QStringLiteral("Resume"), ExportResolution::p720);
 }
 
 bool firstSegmentWritten(const QString &outputFolder)
@@ -86,7 +66,7 @@ int main(int argc, char *argv[])
     double cold = 0;
     double reused = 0;
     {
-        StudioModel session(liveEnvironment(coldHome));
+        StudioModel session(bench::liveEnvironment(coldHome));
         session.activate(ProjectStore::open(coldFolder), coldFolder);
         QElapsedTimer timer;
         timer.start();
@@ -121,7 +101,7 @@ int main(int argc, char *argv[])
     ::kill(pid_t(helper.processId()), SIGKILL);
     helper.waitForFinished(10000);
 
-    StudioModel session(liveEnvironment(killedHome));
+    StudioModel session(bench::liveEnvironment(killedHome));
     session.activate(ProjectStore::open(killedFolder), killedFolder);
     timer.restart();
     session.retry();
