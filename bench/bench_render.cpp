@@ -106,10 +106,11 @@ struct Counter
     int rendered = 0;
 };
 
-// As the engine rendered before its segments ran side by side.
+// As the engine rendered before: one segment at a time, 16-bit intermediates, the expression blend.
 void renderAsBefore(Pipeline &pipeline)
 {
     pipeline.segmentsAtOnce = 1;
+    pipeline.legacyRendering = true;
 }
 
 double timedRender(const StudioProject &project, const QString &root, Counter *counter, bool before = false)
