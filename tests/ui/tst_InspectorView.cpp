@@ -42,7 +42,7 @@ QStringList enabledControls(const InspectorView &view)
 
 } // namespace
 
-class tst_Inspector : public QObject
+class tst_InspectorView : public QObject
 {
     Q_OBJECT
 
@@ -509,5 +509,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(tst_Inspector)
-#include "tst_Inspector.moc"
+QTEST_MAIN(tst_InspectorView)
+#include "tst_InspectorView.moc"
