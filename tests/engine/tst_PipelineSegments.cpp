@@ -1,4 +1,5 @@
 #include "engine/pipeline/Pipeline.h"
+#include "engine/pipeline/SegmentArguments.h"
 #include "engine/process/ProcessFailure.h"
 #include "engine/process/ProcessRunner.h"
 #include "model/MediaAsset.h"
@@ -297,11 +298,29 @@ void tst_PipelineSegments::colourStagesKeepTheSourcesMatrix()
         settings.setContrastStretch(0.0001);
         settings.stylishLUT = identity;
         settings.lutStrength = 50;
-        const QByteArray graded = test::firstFrameLuma(render(clip, settings, 60, 0.5, false, stylish, 320, 180).path);
+        const QByteArray graded = test::firstFrameLuma(
+            render(clip, settings, 60, 0.5, false, stylish, 320, 180, SegmentArguments::deepPixelFormat).path);
         QCOMPARE(graded.size(), original.size());
         const int before = uchar(original[original.size() / 2]);
         const int after = uchar(graded[graded.size() / 2]);
         QVERIFY2(qAbs(before - after) <= 1, qPrintable(QStringLiteral("luma %1 became %2").arg(before).arg(after)));
+
+        // An 8-bit segment is the film's R'G'B' itself: the green it was.
+        const QString eightBit =
+            render(clip, settings, 61, 0.5, false, stylish, 320, 180, SegmentArguments::eightBitPixelFormat).path;
+        QProcess decode;
+        decode.start(QStringLiteral("ffmpeg"),
+                     {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-i"), eightBit,
+                      QStringLiteral("-frames:v"), QStringLiteral("1"), QStringLiteral("-f"),
+                      QStringLiteral("rawvideo"), QStringLiteral("-pix_fmt"), QStringLiteral("rgb24"),
+                      QStringLiteral("-")});
+        QVERIFY(decode.waitForFinished(60000) && decode.exitCode() == 0);
+        const QByteArray rgb = decode.readAllStandardOutput();
+        QCOMPARE(rgb.size(), 320 * 180 * 3);
+        const qsizetype middle = (90 * 320 + 160) * 3;
+        const int red = uchar(rgb[middle]), green = uchar(rgb[middle + 1]), blue = uchar(rgb[middle + 2]);
+        QVERIFY2(red <= 2 && green >= 253 && blue <= 2,
+                 qPrintable(QStringLiteral("green came back as %1, %2, %3").arg(red).arg(green).arg(blue)));
     }
 }
 
@@ -314,8 +333,8 @@ void tst_PipelineSegments::segmentsKeepTheDepthOfTheirSource_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<int>("index");
     const std::optional<QString> own;
-    QTest::newRow("8-bit movie") << Source::movie << own << QStringLiteral("yuv444p") << 40;
-    QTest::newRow("still") << Source::still << own << QStringLiteral("yuv444p") << 41;
+    QTest::newRow("8-bit movie") << Source::movie << own << QStringLiteral("bgr0") << 40;
+    QTest::newRow("still") << Source::still << own << QStringLiteral("bgr0") << 41;
     QTest::newRow("10-bit movie") << Source::deepMovie << own << QStringLiteral("yuv444p16le") << 42;
     QTest::newRow("8-bit movie in a deeper output")
         << Source::movie << std::optional<QString>(QStringLiteral("yuv444p16le")) << QStringLiteral("yuv444p16le")

@@ -202,13 +202,26 @@ private slots:
         deep.height = 1080;
         deep.fps = 30;
         RenderSegmentIdentity eightBit = deep;
-        eightBit.pixelFormat = QStringLiteral("yuv444p");
+        eightBit.pixelFormat = QStringLiteral("bgr0");
         QVERIFY(!deep.toJson().contains(QStringLiteral("pixelFormat")));
-        QCOMPARE(eightBit.toJson().value(QStringLiteral("pixelFormat")).toString(), QStringLiteral("yuv444p"));
+        QCOMPARE(eightBit.toJson().value(QStringLiteral("pixelFormat")).toString(), QStringLiteral("bgr0"));
         QVERIFY(eightBit.key() != deep.key());
         RenderSegmentIdentity asBefore = deep;
         asBefore.pixelFormat = QStringLiteral("yuv444p16le");
         QCOMPARE(asBefore.key(), deep.key());
+    }
+
+    // A segment that now carries its source's matrix after R'G'B' stages is not taken for one
+    // made before, which the film read as BT.601.
+    void theMatrixTagNamesTheSegment()
+    {
+        RenderSegmentIdentity untagged;
+        untagged.source = QStringLiteral("/media/clip.mov|1234|2024-05-01 08:30:00 +0000|42");
+        untagged.keepsSourceMatrix = true;
+        RenderSegmentIdentity tagged = untagged;
+        tagged.sourceMatrixTag = QStringLiteral("bt709");
+        QVERIFY(!untagged.toJson().contains(QStringLiteral("sourceMatrixTag")));
+        QVERIFY(tagged.key() != untagged.key());
     }
 
     void outroHasNoGrade()

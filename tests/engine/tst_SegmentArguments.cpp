@@ -145,7 +145,7 @@ void tst_SegmentArguments::videoFilter_data()
     QTest::newRow("full project grade with look") << movie() << graded << 320 << 2.0 << true
                                                   << baseMovieChain + fullGrade
             + QStringLiteral(",split=2[base][look];[look]lut3d=file=/r/look.cube:interp=tetrahedral[graded];"
-                             "[base][graded]blend=all_mode=normal:all_opacity=0.7");
+                             "[base][graded]blend=all_expr='A*0.7+B*0.3'");
     QTest::newRow("not stylish: no look") << movie() << graded << 320 << 2.0 << false << baseMovieChain + fullGrade;
 
     MediaAsset outro = movie();
@@ -171,17 +171,28 @@ void tst_SegmentArguments::eightBitSegments_data()
 {
     QTest::addColumn<ProcessingSettings>("settings");
     QTest::addColumn<QString>("expected");
-    const QString base = baseMovieChain.chopped(QStringLiteral("yuv444p16le").size());
-    QTest::newRow("ungraded: straight to 8 bits") << ProcessingSettings() << base + QStringLiteral("yuv444p");
+    // Whatever the grade, the chain runs at the depth it always had and ends in the R'G'B' the
+    // film's titles are laid over, made by the same scaler settings.
+    const QString toFilm = QStringLiteral(",scale=flags=lanczos,format=bgr0");
+    QTest::newRow("ungraded") << ProcessingSettings() << baseMovieChain + toFilm;
     ProcessingSettings warm;
     warm.setGradeToAll(true);
     warm.temperature = 0.2;
-    // The grade runs at the depth it always had; the segment is rounded to 8 bits at the end.
-    QTest::newRow("graded: rounded to 8 bits at the end") << warm
-                                                          << base
-            + QStringLiteral("yuv444p16le,colorbalance=rs=0.1:bs=-0.1,scale=out_color_matrix=bt709,format=yuv444p16le,"
-                             "format=yuv444p16le,lutyuv=y=val+128:u=val+128:v=val+128,scale=sws_dither=none,"
-                             "format=yuv444p");
+    QTest::newRow("graded") << warm
+                            << baseMovieChain
+            + QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,scale=out_color_matrix=bt709,format=yuv444p16le,"
+                             "setparams=colorspace=bt709")
+            + toFilm;
+    // Rounded to 8 bits right after it, the look takes blend's cheaper normal mode.
+    ProcessingSettings look = warm;
+    look.stylishLUT = QStringLiteral("/l/look.cube");
+    look.lutStrength = 40;
+    QTest::newRow("graded with a look") << look
+                                        << baseMovieChain
+            + QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,split=2[base][look];[look]lut3d=file=/r/look.cube:"
+                             "interp=tetrahedral[graded];[base][graded]blend=all_mode=normal:all_opacity=0.6,"
+                             "scale=out_color_matrix=bt709,format=yuv444p16le,setparams=colorspace=bt709")
+            + toFilm;
 }
 
 void tst_SegmentArguments::eightBitSegments()
@@ -192,14 +203,15 @@ void tst_SegmentArguments::eightBitSegments()
     source.colourSpace = QStringLiteral("bt709");
     source.pixelFormat = SegmentArguments::eightBitPixelFormat;
     const MediaAsset clip = movie();
-    const QString chain = SegmentArguments::videoFilter(clip, settings, 320, 180, 2.0,
-                                                        SegmentArguments::effectiveGrade(clip, settings), {}, source);
+    const std::optional<ClipGrade> grade = SegmentArguments::effectiveGrade(clip, settings);
+    const QString look = SegmentArguments::appliesLook(grade, true) ? QStringLiteral("/r/look.cube") : QString();
+    const QString chain = SegmentArguments::videoFilter(clip, settings, 320, 180, 2.0, grade, look, source);
     QCOMPARE(chain, expected);
     SegmentArguments::Input input;
     input.source = QStringLiteral("/m/clip.mov");
     const QStringList arguments = SegmentArguments::arguments(input, 30, chain, 2.0, QStringLiteral("/r/segment-0.mkv"),
                                                               source.pixelFormat);
-    QCOMPARE(arguments.at(arguments.indexOf(QStringLiteral("-pix_fmt")) + 1), QStringLiteral("yuv444p"));
+    QCOMPARE(arguments.at(arguments.indexOf(QStringLiteral("-pix_fmt")) + 1), QStringLiteral("bgr0"));
 }
 
 void tst_SegmentArguments::effectiveGrade()

@@ -67,7 +67,7 @@ QString GradePlan::filterChain() const
         chain += QStringLiteral(",colorbalance=rs=%1:bs=%2")
                      .arg(ffmpegNumber(balance->shadowsRed), ffmpegNumber(balance->shadowsBlue));
     }
-    if (look && legacy) {
+    if (look && mixedByExpression) {
         chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral%2[graded];"
                                 "[base][graded]blend=all_expr='A*%3+B*%4'")
                      .arg(filterOptionPath(look->path), back, ffmpegNumber(1 - look->weight),

@@ -156,8 +156,8 @@ struct Pipeline
                           const QString &cacheRoot, int index, int width, int height, double duration, bool tail,
                           bool stylish, const std::function<void(double)> &progress = {}) const;
 
-    // The pixel format of the segments made from `clips` (their prepared files where they have
-    // them): 8-bit 4:4:4 when every picture fits in 8 bits, 16-bit 4:4:4 otherwise.
+    // The pixel format of the segments made from `clips`: 8-bit R'G'B' when every clip's own file
+    // (its prepared one when the own is gone) fits in 8 bits, 16-bit 4:4:4 otherwise.
     QString segmentPixelFormatOf(const QList<MediaAsset> &clips) const;
 
     // --- Segments: cache lookup and commit (SegmentCache.cpp) ------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "engine/pipeline/RenderJob.h"
 #include "engine/pipeline/RenderSteps.h"
+#include "engine/pipeline/SegmentArguments.h"
 #include "engine/process/ProcessRunner.h"
 #include "model/StudioProject.h"
 
@@ -22,9 +23,15 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &proje
     const RenderPlan plan = RenderPlan::make(project, QDir(projectFolder).absolutePath(), output, testSize);
     RenderJob job(plan);
     // The segments of one output are joined into one stream, which holds a single pixel format.
+    // They are kept as the film's own 8-bit R'G'B' only where nothing comes between them and the
+    // titles: a hook opening's crossfade, and a scale up to a frame larger than theirs, work on the
+    // deeper picture, and would round differently on the 8-bit one.
     Pipeline segmentRun = *this;
-    if (!legacyRendering)
-        segmentRun.segmentPixelFormat = segmentPixelFormatOf(plan.clips + plan.openingHooks);
+    if (!legacyRendering) {
+        const bool straightToTitles = !plan.hookOpening() && plan.working == plan.frame;
+        segmentRun.segmentPixelFormat = straightToTitles ? segmentPixelFormatOf(plan.clips)
+                                                         : SegmentArguments::deepPixelFormat;
+    }
     const RenderedSegments segments = renderSegments(segmentRun, plan, job);
     const QString movie = encode(*this, plan, openingAndTitles(plan, segments, job.folder()), job.folder());
     const QStringList thumbnails = takeThumbnails(*this, plan, movie, job.folder());

@@ -70,6 +70,8 @@ QJsonObject RenderSegmentIdentity::toJson() const
     object.insert(QStringLiteral("lutContent"), lutContent);
     if (keepsSourceMatrix)
         object.insert(QStringLiteral("keepsSourceMatrix"), true);
+    if (!sourceMatrixTag.isEmpty())
+        object.insert(QStringLiteral("sourceMatrixTag"), sourceMatrixTag);
     if (!pictureConversion.isEmpty())
         object.insert(QStringLiteral("pictureConversion"), pictureConversion);
     if (pixelFormat != SegmentArguments::deepPixelFormat)

@@ -43,6 +43,9 @@ struct RenderSegmentIdentity
     // look), which since this was added comes back to Y'CbCr in the source's own matrix. Left out
     // of the JSON when false, so the keys of other segments stay as they were.
     bool keepsSourceMatrix = false;
+    // The matrix such a segment is tagged with after its R'G'B' stages (ffprobe's name), when it
+    // is not BT.601; empty otherwise. Segments made before they were tagged have no such entry.
+    QString sourceMatrixTag;
     // The filters that bring the source's picture to progressive SDR first (deinterlacing, tone
     // mapping), which the caller sets from its probe. Left out of the JSON when empty, so the keys
     // of segments of every other source stay as they were.

@@ -56,8 +56,13 @@ QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const Sourc
 {
     GradePlan plan = GradePlan::of(grade, lookPath);
     plan.returnMatrix = GradePlan::scalerMatrix(source.colourSpace);
-    plan.legacy = source.legacy;
-    return plan.filterChain();
+    plan.mixedByExpression = source.pixelFormat == deepPixelFormat;
+    QString chain = plan.filterChain();
+    // The scaler's return leaves the picture untagged, and whatever reads it next (the film's
+    // title step, the R'G'B' of an 8-bit segment) would take it for BT.601.
+    if (plan.leavesYCbCr() && plan.returnMatrix)
+        chain += QStringLiteral(",setparams=colorspace=") + source.colourSpace;
+    return chain;
 }
 
 SourcePicture sourcePicture(const ProbeResult &probe, double end, int fps)
@@ -94,23 +99,13 @@ QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, 
         // earlier: its segment stays short, so that the render can tell (see heldFrames).
         chain += QStringLiteral(",tpad=stop_mode=clone:stop=") + ffmpegInteger(source.heldFrames);
     }
-    // Filters choose their working format from the one that follows them: the grade's stages
-    // (eq at 8 bits, the R'G'B' stages at 16) and the still's zoom (in R'G'B' for an R'G'B'
-    // picture) work as they always have only when 16 bits follow, so such a segment comes to
-    // its own format at the very end. Any other goes straight to it.
-    const bool graded = grade && !GradePlan::of(*grade, lookPath).isEmpty();
-    const bool zooming = clip.isImage && settings.stillZoom;
-    const bool late = graded || zooming;
-    chain += QStringLiteral(",format=") + (late ? deepPixelFormat : source.pixelFormat);
+    chain += QStringLiteral(",format=") + deepPixelFormat;
     if (grade)
         chain += gradeFilter(*grade, lookPath, source);
-    if (late && source.pixelFormat != deepPixelFormat) {
-        // To 8 bits rounded to the nearest value: the scaler alone would truncate (or dither),
-        // up to a whole code value below what the 16 bits held.
-        chain += QStringLiteral(",format=yuv444p16le,lutyuv=y=val+128:u=val+128:v=val+128,scale=sws_dither=none,"
-                                "format=")
-            + source.pixelFormat;
-    }
+    // The conversion the film's title step makes of a 16-bit segment, with the same scaler
+    // settings, so that the R'G'B' picture is the one it made.
+    if (source.pixelFormat == eightBitPixelFormat)
+        chain += QStringLiteral(",scale=flags=lanczos,format=") + eightBitPixelFormat;
     return chain;
 }
 

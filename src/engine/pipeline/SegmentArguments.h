@@ -29,9 +29,11 @@ double startTime(const MediaAsset &clip, const ProcessingSettings &settings, dou
 // A frame dimension enlarged by the crop zoom, truncated to an even number of at least 2.
 int zoomedDimension(double cropScale, int size);
 
-// The pixel formats a segment is kept in: 4:4:4 at 8 bits for sources that fit in 8 bits, and at
-// 16 bits for deeper ones (and for every segment rendered before the 8-bit one existed).
-inline const QString eightBitPixelFormat = QStringLiteral("yuv444p");
+// The pixel formats a segment is kept in. The film lays its titles over an 8-bit R'G'B' picture,
+// so a segment of 8-bit sources is kept as exactly that picture: the film is rounded to 8 bits
+// once, where it always was, and comes out the same. Deeper sources keep 16-bit 4:4:4 (as did
+// every segment rendered before the 8-bit one existed).
+inline const QString eightBitPixelFormat = QStringLiteral("bgr0");
 inline const QString deepPixelFormat = QStringLiteral("yuv444p16le");
 QString pixelFormatFor(bool fitsIn8Bits);
 
@@ -49,8 +51,6 @@ struct SourcePicture
     int heldFrames = 1;
     // The pixel format the segment keeps the picture in.
     QString pixelFormat = deepPixelFormat;
-    // The chain of old, with all its conversions (Pipeline::legacyRendering).
-    bool legacy = false;
 };
 
 // What `probe` (of the file the segment reads) says of its picture, for a segment that ends at

@@ -1,6 +1,7 @@
 #include "engine/pipeline/Pipeline.h"
 
 #include "engine/pipeline/CompleteFile.h"
+#include "engine/pipeline/SegmentArguments.h"
 #include "model/FileError.h"
 #include "model/FileOperations.h"
 
@@ -26,7 +27,7 @@ namespace {
 constexpr qint64 usableSize = 1'000'000;
 qint64 usableBytes(const std::optional<QString> &pixelFormat)
 {
-    return pixelFormat == QStringLiteral("yuv444p") ? usableSize / 2 : usableSize;
+    return pixelFormat == SegmentArguments::eightBitPixelFormat ? usableSize / 2 : usableSize;
 }
 constexpr qint64 freeSpaceMargin = 2'147'483'648;
 constexpr qint64 cacheBudget = 12'884'901'888;

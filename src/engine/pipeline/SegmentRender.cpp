@@ -1,5 +1,7 @@
 #include "engine/pipeline/Pipeline.h"
 
+#include "engine/pipeline/GradePlan.h"
+
 #include "engine/media/MediaService.h"
 #include "engine/pipeline/RenderSegmentIdentity.h"
 #include "engine/pipeline/SegmentArguments.h"
@@ -40,7 +42,12 @@ QString Pipeline::segmentPixelFormatOf(const QList<MediaAsset> &clips) const
 {
     const MediaService media(tools, runner);
     for (const MediaAsset &clip : clips) {
-        if (!media.probe(QFileInfo(clip.preparedPath.value_or(clip.path)).absoluteFilePath()).fitsIn8Bits())
+        // The clip's own file decides where it is still there: a deeper prepared copy of an 8-bit
+        // clip comes to the same 8-bit R'G'B' in the film.
+        const QString own = QFileInfo(clip.path).absoluteFilePath();
+        const QString file = QFileInfo::exists(own) ? own
+                                                    : QFileInfo(clip.preparedPath.value_or(own)).absoluteFilePath();
+        if (!media.probe(file).fitsIn8Bits())
             return SegmentArguments::deepPixelFormat;
     }
     return SegmentArguments::eightBitPixelFormat;
@@ -63,7 +70,6 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
         input.start = SegmentArguments::startTime(clip, settings, probe.duration, duration, tail);
     SegmentArguments::SourcePicture picture = SegmentArguments::sourcePicture(probe, input.start + duration,
                                                                               settings.fps);
-    picture.legacy = legacyRendering;
     picture.pixelFormat = legacyRendering
         ? SegmentArguments::deepPixelFormat
         : segmentPixelFormat.value_or(SegmentArguments::pixelFormatFor(probe.fitsIn8Bits()));
@@ -71,6 +77,8 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     RenderSegmentIdentity identity = RenderSegmentIdentity::make(clip, settings, width, height, duration, tail,
                                                                  stylish);
     identity.pictureConversion = picture.conversion;
+    if (identity.keepsSourceMatrix && GradePlan::scalerMatrix(picture.colourSpace))
+        identity.sourceMatrixTag = picture.colourSpace;
     identity.pixelFormat = picture.pixelFormat;
     const QString key = identity.key();
     Pipeline lookup = *this;
