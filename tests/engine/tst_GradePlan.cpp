@@ -128,13 +128,6 @@ private Q_SLOTS:
         plan.returnMatrix = QStringLiteral("bt709");
         QCOMPARE(plan.filterChain(),
                  QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,split=2[base][look];[look]lut3d=file=/r/look.cube:"
-                                "interp=tetrahedral[graded];[base][graded]blend=all_mode=normal:all_opacity=0.0,"
-                                "scale=out_color_matrix=bt709,format=yuv444p16le"));
-        // The mix of old, which 16-bit segments keep, blends by expression and also converts
-        // inside the look's branch.
-        plan.mixedByExpression = true;
-        QCOMPARE(plan.filterChain(),
-                 QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,split=2[base][look];[look]lut3d=file=/r/look.cube:"
                                 "interp=tetrahedral,scale=out_color_matrix=bt709[graded];"
                                 "[base][graded]blend=all_expr='A*0.0+B*1.0',scale=out_color_matrix=bt709,"
                                 "format=yuv444p16le"));

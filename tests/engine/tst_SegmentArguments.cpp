@@ -183,15 +183,16 @@ void tst_SegmentArguments::eightBitSegments_data()
             + QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,scale=out_color_matrix=bt709,format=yuv444p16le,"
                              "setparams=colorspace=bt709")
             + toFilm;
-    // Rounded to 8 bits right after it, the look takes blend's cheaper normal mode.
     ProcessingSettings look = warm;
     look.stylishLUT = QStringLiteral("/l/look.cube");
     look.lutStrength = 40;
-    QTest::newRow("graded with a look") << look
-                                        << baseMovieChain
-            + QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,split=2[base][look];[look]lut3d=file=/r/look.cube:"
-                             "interp=tetrahedral[graded];[base][graded]blend=all_mode=normal:all_opacity=0.6,"
-                             "scale=out_color_matrix=bt709,format=yuv444p16le,setparams=colorspace=bt709")
+    QTest::newRow("graded with a look")
+        << look
+        << baseMovieChain
+            + QStringLiteral(
+                ",colorbalance=rs=0.1:bs=-0.1,split=2[base][look];[look]lut3d=file=/r/look.cube:"
+                "interp=tetrahedral,scale=out_color_matrix=bt709[graded];[base][graded]blend=all_expr='A*0.6+B*0.4',"
+                "scale=out_color_matrix=bt709,format=yuv444p16le,setparams=colorspace=bt709")
             + toFilm;
 }
 

@@ -67,19 +67,15 @@ QString GradePlan::filterChain() const
         chain += QStringLiteral(",colorbalance=rs=%1:bs=%2")
                      .arg(ffmpegNumber(balance->shadowsRed), ffmpegNumber(balance->shadowsBlue));
     }
-    if (look && mixedByExpression) {
+    if (look) {
+        // The look path goes through both escaping levels, so any folder name survives the graph
+        // parser. The mix is an expression per sample: blend's cheaper normal mode rounds
+        // differently where the R'G'B' stages run at 8 bits (after eq), and the film would no
+        // longer be the one it was.
         chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral%2[graded];"
                                 "[base][graded]blend=all_expr='A*%3+B*%4'")
                      .arg(filterOptionPath(look->path), back, ffmpegNumber(1 - look->weight),
                           ffmpegNumber(look->weight));
-    } else if (look) {
-        // The look path goes through both escaping levels, so any folder name survives the graph
-        // parser. Blend's normal mode gives the picture (top) `opacity` and the graded copy the
-        // rest: the same weighted mix an expression would compute, without evaluating one per
-        // sample. Both inputs are R'G'B' here, so the matrix is chosen once, after the mix.
-        chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral[graded];"
-                                "[base][graded]blend=all_mode=normal:all_opacity=%2")
-                     .arg(filterOptionPath(look->path), ffmpegNumber(1 - look->weight));
     }
     if (leavesYCbCr() && returnMatrix)
         chain += back + QStringLiteral(",format=yuv444p16le");

@@ -63,11 +63,6 @@ struct GradePlan
     // the scaler's own choice, BT.601, which is right for a source in BT.601 or without a tag.
     // (On its own, FFmpeg 5.1 goes back with BT.601 whatever the source, shifting its colours.)
     std::optional<QString> returnMatrix;
-    // The look mixed as it always was: by an expression per sample, with a conversion inside its
-    // branch. Slower than blend's normal mode, but exactly the picture of before, which a 16-bit
-    // segment hands on to the film; an 8-bit R'G'B' one is rounded right after the mix, where
-    // the two mixes can never be a whole code value apart.
-    bool mixedByExpression = false;
 
     bool operator==(const GradePlan &) const = default;
 

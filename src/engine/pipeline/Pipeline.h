@@ -48,10 +48,10 @@ struct Pipeline
     // How many segments of a render may run at once; 0: as many as the machine's processors and
     // memory allow (SegmentConcurrency). One renders them one after another.
     int segmentsAtOnce = 0;
-    // Renders as the engine did before its faster filter graphs: 16-bit segments whatever the
-    // source, with every pixel-format conversion and the look mixed by a per-pixel expression,
-    // the titles laid over in R'G'B', one seek per thumbnail. Only what compares the two sets it
-    // (the equality tests, the render benchmark's "before" figure); no user can.
+    // Renders as the engine did before its faster ways: 16-bit segments whatever the source, all
+    // converted to R'G'B' by the final graph for the titles, one seek per thumbnail. Only what
+    // compares the two sets it (the equality tests, the render benchmark's "before" figure); no
+    // user can.
     bool legacyRendering = false;
     // The pixel format of the lossless segments. The segments of one output are joined into one
     // stream, so render() sets it from all their sources; unset, a segment follows its own source.

@@ -56,7 +56,6 @@ QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const Sourc
 {
     GradePlan plan = GradePlan::of(grade, lookPath);
     plan.returnMatrix = GradePlan::scalerMatrix(source.colourSpace);
-    plan.mixedByExpression = source.pixelFormat == deepPixelFormat;
     QString chain = plan.filterChain();
     // The scaler's return leaves the picture untagged, and whatever reads it next (the film's
     // title step, the R'G'B' of an 8-bit segment) would take it for BT.601.
