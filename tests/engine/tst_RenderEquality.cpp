@@ -4,10 +4,12 @@
 #include "support/Explained.h"
 #include "support/MediaFacts.h"
 #include "support/MediaFixtures.h"
+#include "support/TestSupport.h"
 
 #include <QtTest>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 using namespace kinoloom;
@@ -15,8 +17,29 @@ using namespace kinoloom;
 namespace {
 
 // How the short film is made: of 8-bit clips and a still, with a 10-bit clip among them, opened
-// by a hook, or exported at a frame larger than its sources.
-enum class Film { eightBit, withTenBit, hookOpening, scaledUp };
+// by a hook, exported at a frame larger than its sources, or of clips prepared with a conversion
+// LUT.
+enum class Film { eightBit, withTenBit, hookOpening, scaledUp, prepared };
+
+// A LUT shaped like a camera's log-to-display conversion: a lifting curve, a little contrast
+// and a little of each channel in the others, sampled on a 9-point cube.
+QByteArray conversionLUT()
+{
+    constexpr int size = 9;
+    QByteArray text = "LUT_3D_SIZE 9\n";
+    const auto curve = [](double v) { return std::clamp(1.06 * std::pow(v, 0.8) - 0.03, 0.0, 1.0); };
+    for (int b = 0; b < size; ++b) {
+        for (int g = 0; g < size; ++g) {
+            for (int r = 0; r < size; ++r) {
+                const double x = r / (size - 1.0), y = g / (size - 1.0), z = b / (size - 1.0);
+                text += QByteArray::number(curve(0.9 * x + 0.06 * y + 0.04 * z), 'f', 6) + ' '
+                    + QByteArray::number(curve(0.05 * x + 0.9 * y + 0.05 * z), 'f', 6) + ' '
+                    + QByteArray::number(curve(0.03 * x + 0.07 * y + 0.9 * z), 'f', 6) + '\n';
+            }
+        }
+    }
+    return text;
+}
 
 // Every sample of every frame of `path`, 4:4:4 at 16 bits.
 QByteArray samples(const QString &path)
@@ -81,7 +104,7 @@ private slots:
 
 private:
     QTemporaryDir m_media;
-    QString m_clip, m_deep, m_still, m_lut;
+    QString m_clip, m_deep, m_still, m_lut, m_conversion;
 };
 
 void tst_RenderEquality::initTestCase()
@@ -91,6 +114,8 @@ void tst_RenderEquality::initTestCase()
     m_deep = fixtures.proresMovie();
     m_still = fixtures.still();
     m_lut = fixtures.lut();
+    m_conversion = m_media.filePath(QStringLiteral("log-to-display.cube"));
+    QVERIFY(test::writeFile(m_conversion, conversionLUT()));
     QVERIFY(!m_clip.isEmpty() && !m_deep.isEmpty() && !m_still.isEmpty() && !m_lut.isEmpty());
 }
 
@@ -102,6 +127,9 @@ void tst_RenderEquality::theFilmIsTheSameAsBefore_data()
     QTest::newRow("with a 10-bit clip") << Film::withTenBit << QStringLiteral("yuv444p16le");
     QTest::newRow("8-bit, opened by a hook") << Film::hookOpening << QStringLiteral("yuv444p16le");
     QTest::newRow("8-bit, exported larger than its clips") << Film::scaledUp << QStringLiteral("yuv444p16le");
+    // The prepared files keep 16 bits (the LUT's picture has more); the segments follow the
+    // clips' own files.
+    QTest::newRow("8-bit clips prepared with a conversion LUT") << Film::prepared << QStringLiteral("bgr0");
 }
 
 void tst_RenderEquality::theFilmIsTheSameAsBefore()
@@ -140,6 +168,8 @@ void tst_RenderEquality::theFilmIsTheSameAsBefore()
     }
     settings.softwareEncoding = true;
     settings.exportCodec = ExportCodec::ffv1; // lossless, so that the frames show every difference
+    if (film == Film::prepared)
+        settings.conversionLUT = m_conversion;
     std::optional<QSize> frame = QSize(320, 180);
     if (film == Film::scaledUp) {
         settings.exportResolution = ExportResolution::p720;
@@ -151,10 +181,15 @@ void tst_RenderEquality::theFilmIsTheSameAsBefore()
     Pipeline legacy{ToolPaths(), std::make_shared<ProcessRunner>()};
     legacy.legacyRendering = true;
     const Pipeline current{ToolPaths(), std::make_shared<ProcessRunner>()};
-    const ExportRecord old = test::explained(
-        [&] { return legacy.render(project, before.path(), false, false, frame); });
-    const ExportRecord now = test::explained(
-        [&] { return current.render(project, after.path(), false, false, frame); });
+    const bool prepared = film == Film::prepared;
+    const ExportRecord old = test::explained([&] {
+        const StudioProject made = prepared ? legacy.prepare(project, before.path()) : project;
+        return legacy.render(made, before.path(), false, false, frame);
+    });
+    const ExportRecord now = test::explained([&] {
+        const StudioProject made = prepared ? current.prepare(project, after.path()) : project;
+        return current.render(made, after.path(), false, false, frame);
+    });
 
     // The two films really were made differently.
     const auto segmentFormats = [](const QTemporaryDir &root) {
