@@ -106,7 +106,8 @@ struct Counter
     int rendered = 0;
 };
 
-// As the engine rendered before: one segment at a time, 16-bit intermediates, the expression blend.
+// As the engine rendered before: one segment at a time, 16-bit segments for every film, converted
+// to R'G'B' by the final graph, one seek per thumbnail.
 void renderAsBefore(Pipeline &pipeline)
 {
     pipeline.segmentsAtOnce = 1;
