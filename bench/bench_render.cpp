@@ -107,7 +107,7 @@ struct Counter
 };
 
 // As the engine rendered before: one segment at a time, 16-bit segments for every film, converted
-// to R'G'B' by the final graph, one seek per thumbnail.
+// to R'G'B' by the final graph, the look mixed by blend's expression, one seek per thumbnail.
 void renderAsBefore(Pipeline &pipeline)
 {
     pipeline.segmentsAtOnce = 1;

@@ -183,6 +183,7 @@ private slots:
     void reportsPassInSegmentOrder();
     void reportsStopAtTheFailedSegment();
     void segmentsOfOneRenderOverlap();
+    void aLoneSegmentToRenderHasTheMachineToItself();
     void theFilmIsTheSameWhicheverWayItRenders();
     void cancelStopsEverySegmentAndAResumeReusesTheCommittedOnes();
     void aFailingSegmentFailsTheRenderAndStopsTheOthers();
@@ -358,6 +359,38 @@ void tst_ConcurrentSegments::segmentsOfOneRenderOverlap()
                           clipStage("Rendering", 2, QStringLiteral("clip.mp4"))}));
     QVERIFY(reports.overallNeverGoesBack());
     QCOMPARE(reports.overall.last(), 1.0);
+}
+
+// Once the others are taken from the cache, the one segment that renders again after a change
+// has the machine to itself: its FFmpeg run keeps FFmpeg's own choice of threads, instead of the
+// share it would have among all the film's segments.
+void tst_ConcurrentSegments::aLoneSegmentToRenderHasTheMachineToItself()
+{
+    QTemporaryDir root;
+    StudioProject project = stills(3, 1.0);
+    Reports cold;
+    test::explained([&] { return cold.pipeline().render(project, root.path(), false, false, QSize(320, 180)); });
+
+    ClipGrade brighter;
+    brighter.brightness = 0.1;
+    project.assets[1].grade = brighter;
+    WrappedFFmpeg ffmpeg("  printf '%s\\n' \"$@\" > \"$MARKS/arguments-$n\"\n");
+    Reports again;
+    test::explained([&] { return again.pipeline().render(project, root.path(), false, false, QSize(320, 180)); });
+    ffmpeg.unwrap();
+
+    QVERIFY(!QFileInfo::exists(ffmpeg.mark(QStringLiteral("started-0"))));
+    QVERIFY(!QFileInfo::exists(ffmpeg.mark(QStringLiteral("started-2"))));
+    QFile file(ffmpeg.mark(QStringLiteral("arguments-1")));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList arguments = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString &option : {QStringLiteral("-threads"), QStringLiteral("-filter_threads")}) {
+        for (qsizetype i = 0; i + 1 < arguments.size(); ++i) {
+            if (arguments.at(i) == option)
+                QCOMPARE(arguments.at(i + 1), QStringLiteral("0"));
+        }
+    }
+    QVERIFY(arguments.contains(QStringLiteral("-threads")));
 }
 
 void tst_ConcurrentSegments::theFilmIsTheSameWhicheverWayItRenders()

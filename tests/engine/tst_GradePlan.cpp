@@ -131,6 +131,14 @@ private Q_SLOTS:
                                 "interp=tetrahedral,scale=out_color_matrix=bt709[graded];"
                                 "[base][graded]blend=all_expr='A*0.0+B*1.0',scale=out_color_matrix=bt709,"
                                 "format=yuv444p16le"));
+        // After eq the look is mixed by a table of the same expression; rendered as before, by
+        // blend's.
+        grade.contrast = 1.2;
+        plan = GradePlan::of(grade, QStringLiteral("/r/look.cube"));
+        QVERIFY(plan.filterChain().contains(QStringLiteral("[base][graded]lut2=c0='x*0.0+y*1.0':c1='x*0.0+y*1.0':"
+                                                           "c2='x*0.0+y*1.0'")));
+        plan.legacy = true;
+        QVERIFY(plan.filterChain().contains(QStringLiteral("[base][graded]blend=all_expr='A*0.0+B*1.0'")));
         ClipGrade eqOnly;
         eqOnly.contrast = 1.2;
         plan = GradePlan::of(eqOnly);

@@ -145,7 +145,7 @@ void tst_SegmentArguments::videoFilter_data()
     QTest::newRow("full project grade with look") << movie() << graded << 320 << 2.0 << true
                                                   << baseMovieChain + fullGrade
             + QStringLiteral(",split=2[base][look];[look]lut3d=file=/r/look.cube:interp=tetrahedral[graded];"
-                             "[base][graded]blend=all_expr='A*0.7+B*0.3'");
+                             "[base][graded]lut2=c0='x*0.7+y*0.3':c1='x*0.7+y*0.3':c2='x*0.7+y*0.3'");
     QTest::newRow("not stylish: no look") << movie() << graded << 320 << 2.0 << false << baseMovieChain + fullGrade;
 
     MediaAsset outro = movie();

@@ -69,13 +69,17 @@ QString GradePlan::filterChain() const
     }
     if (look) {
         // The look path goes through both escaping levels, so any folder name survives the graph
-        // parser. The mix is an expression per sample: blend's cheaper normal mode rounds
-        // differently where the R'G'B' stages run at 8 bits (after eq), and the film would no
-        // longer be the one it was.
-        chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral%2[graded];"
-                                "[base][graded]blend=all_expr='A*%3+B*%4'")
-                     .arg(filterOptionPath(look->path), back, ffmpegNumber(1 - look->weight),
-                          ffmpegNumber(look->weight));
+        // parser. The mix is the expression it has always been; blend's normal mode rounds
+        // differently. After eq the R'G'B' stages work at 8 bits, where lut2 evaluates the
+        // expression once for each pair of values instead of once a sample: the same pixels at a
+        // fraction of the cost. Deeper, such a table would be too large, and blend evaluates it.
+        const QString mix = QStringLiteral("x*%1+y*%2").arg(ffmpegNumber(1 - look->weight), ffmpegNumber(look->weight));
+        const QString mixer = eq && !legacy ? QStringLiteral("lut2=c0='%1':c1='%1':c2='%1'").arg(mix)
+                                            : QStringLiteral("blend=all_expr='A*%1+B*%2'")
+                                                  .arg(ffmpegNumber(1 - look->weight), ffmpegNumber(look->weight));
+        chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral%2[graded];[base][graded]")
+                     .arg(filterOptionPath(look->path), back)
+            + mixer;
     }
     if (leavesYCbCr() && returnMatrix)
         chain += back + QStringLiteral(",format=yuv444p16le");

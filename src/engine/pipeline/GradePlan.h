@@ -63,6 +63,8 @@ struct GradePlan
     // the scaler's own choice, BT.601, which is right for a source in BT.601 or without a tag.
     // (On its own, FFmpeg 5.1 goes back with BT.601 whatever the source, shifting its colours.)
     std::optional<QString> returnMatrix;
+    // The look mixed by blend's expression even where lut2 would do (Pipeline::legacyRendering).
+    bool legacy = false;
 
     bool operator==(const GradePlan &) const = default;
 

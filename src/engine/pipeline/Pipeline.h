@@ -48,8 +48,12 @@ struct Pipeline
     // How many segments of a render may run at once; 0: as many as the machine's processors and
     // memory allow (SegmentConcurrency). One renders them one after another.
     int segmentsAtOnce = 0;
+    // renderSegment only takes a segment that exists (in the cache or an interrupted render) and
+    // returns an empty path instead of rendering one.
+    bool onlyReuseSegments = false;
     // Renders as the engine did before its faster ways: 16-bit segments whatever the source, all
-    // converted to R'G'B' by the final graph for the titles, one seek per thumbnail. Only what
+    // converted to R'G'B' by the final graph for the titles, the look mixed by blend's expression,
+    // one seek per thumbnail. Only what
     // compares the two sets it (the equality tests, the render benchmark's "before" figure); no
     // user can.
     bool legacyRendering = false;
@@ -151,7 +155,7 @@ struct Pipeline
     // Renders one clip into a lossless segment of exactly `duration` seconds at `width` × `height`
     // with 48 kHz stereo sound, graded, cropped and zoomed, the creative look blended when
     // `stylish`; `tail` takes the end of the clip's selection. Reuses a cached segment when one
-    // exists. Returns the segment to use.
+    // exists. Returns the segment to use (empty when none exists and `onlyReuseSegments` is set).
     QString renderSegment(const MediaAsset &clip, const ProcessingSettings &settings, const QString &directory,
                           const QString &cacheRoot, int index, int width, int height, double duration, bool tail,
                           bool stylish, const std::function<void(double)> &progress = {}) const;

@@ -107,7 +107,6 @@ RenderedSegments renderSegments(const Pipeline &pipeline, const RenderPlan &plan
         lengths.append(segment.length);
     const int count = int(work.size());
 
-    const SegmentConcurrency concurrency = SegmentConcurrency::forMachine(count, plan.working, pipeline.segmentsAtOnce);
     createFolder(segmentCache); // once, before the segments look there at the same time
 
     // Each segment owns a share of the segments' band in proportion to its length; the user
@@ -119,11 +118,12 @@ RenderedSegments renderSegments(const Pipeline &pipeline, const RenderPlan &plan
     const std::shared_ptr<ProcessRunner> group = pipeline.runner->linked();
 
     std::vector<QString> rendered(work.size());
-    const auto renderOne = [&](int position) {
+    const auto renderOne = [&](int position, bool onlyReuse, int threads) {
         const SegmentWork &segment = work[size_t(position)];
         Pipeline own = pipeline;
         own.runner = group;
-        own.threadsPerRun = concurrency.threadsPerRun;
+        own.threadsPerRun = threads;
+        own.onlyReuseSegments = onlyReuse;
         own.update = reports.update(position);
         own.log = reports.log(position);
         // What an interrupted render left is taken only while its folder can be held; otherwise
@@ -135,17 +135,40 @@ RenderedSegments renderSegments(const Pipeline &pipeline, const RenderPlan &plan
                                       plan.working.height(), segment.length, segment.tail, segment.stylish,
                                       reports.progress(position));
         };
-        rendered[size_t(position)] = job.holding(render(own), segmentCache, [&] { return render(fresh); });
+        const QString path = render(own);
+        if (path.isEmpty())
+            return;
+        rendered[size_t(position)] = job.holding(path, segmentCache, [&] { return render(fresh); });
         reports.finished(position);
     };
-    const std::optional<Failure> failure = runConcurrently(count, concurrency.segmentsAtOnce, renderOne,
-                                                           [&] { group->cancel(); });
-    pipeline.runner->checkCancellation();
-    if (failure) {
-        reports.stoppedAt(failure->position);
-        std::rethrow_exception(failure->error);
+    const auto runAll = [&](const std::vector<int> &positions, int atOnce, bool onlyReuse, int threads) {
+        const std::optional<Failure> failure = runConcurrently(
+            int(positions.size()), atOnce, [&](int n) { renderOne(positions[size_t(n)], onlyReuse, threads); },
+            [&] { group->cancel(); });
+        pipeline.runner->checkCancellation();
+        if (failure) {
+            const int position = positions[size_t(failure->position)];
+            reports.stoppedAt(position);
+            std::rethrow_exception(failure->error);
+        }
+        group->checkCancellation();
+    };
+
+    // First what exists is taken, so that the machine is shared among the segments that really
+    // render: after a change to one clip, that one segment gets every processor.
+    std::vector<int> all(work.size());
+    for (int n = 0; n < count; ++n)
+        all[size_t(n)] = n;
+    const SegmentConcurrency lookups = SegmentConcurrency::forMachine(count, plan.working, pipeline.segmentsAtOnce);
+    runAll(all, lookups.segmentsAtOnce, true, 0);
+    std::vector<int> missing;
+    for (int n = 0; n < count; ++n) {
+        if (rendered[size_t(n)].isEmpty())
+            missing.push_back(n);
     }
-    group->checkCancellation();
+    const SegmentConcurrency concurrency = SegmentConcurrency::forMachine(int(missing.size()), plan.working,
+                                                                          pipeline.segmentsAtOnce);
+    runAll(missing, concurrency.segmentsAtOnce, false, concurrency.threadsPerRun);
 
     RenderedSegments segments;
     for (qsizetype i = 0; i < plan.clips.size(); ++i)

@@ -56,6 +56,7 @@ QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const Sourc
 {
     GradePlan plan = GradePlan::of(grade, lookPath);
     plan.returnMatrix = GradePlan::scalerMatrix(source.colourSpace);
+    plan.legacy = source.legacy;
     QString chain = plan.filterChain();
     // The scaler's return leaves the picture untagged, and whatever reads it next (the film's
     // title step, the R'G'B' of an 8-bit segment) would take it for BT.601.

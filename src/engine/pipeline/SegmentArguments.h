@@ -51,6 +51,8 @@ struct SourcePicture
     int heldFrames = 1;
     // The pixel format the segment keeps the picture in.
     QString pixelFormat = deepPixelFormat;
+    // Rendered as before (Pipeline::legacyRendering): the look mixed by blend's expression.
+    bool legacy = false;
 };
 
 // What `probe` (of the file the segment reads) says of its picture, for a segment that ends at

@@ -70,6 +70,7 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
         input.start = SegmentArguments::startTime(clip, settings, probe.duration, duration, tail);
     SegmentArguments::SourcePicture picture = SegmentArguments::sourcePicture(probe, input.start + duration,
                                                                               settings.fps);
+    picture.legacy = legacyRendering;
     picture.pixelFormat = legacyRendering
         ? SegmentArguments::deepPixelFormat
         : segmentPixelFormat.value_or(SegmentArguments::pixelFormatFor(probe.fitsIn8Bits()));
@@ -87,6 +88,8 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
                                                                 settings.finalOutputPath, progress)) {
         return *found;
     }
+    if (onlyReuseSegments)
+        return {};
 
     const std::optional<ClipGrade> grade = SegmentArguments::effectiveGrade(clip, settings);
     QString look;
