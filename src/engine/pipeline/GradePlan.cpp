@@ -73,10 +73,11 @@ QString GradePlan::filterChain() const
         // differently. After eq the R'G'B' stages work at 8 bits, where lut2 evaluates the
         // expression once for each pair of values instead of once a sample: the same pixels at a
         // fraction of the cost. Deeper, such a table would be too large, and blend evaluates it.
-        const QString mix = QStringLiteral("x*%1+y*%2").arg(ffmpegNumber(1 - look->weight), ffmpegNumber(look->weight));
-        const QString mixer = eq && !legacy ? QStringLiteral("lut2=c0='%1':c1='%1':c2='%1'").arg(mix)
-                                            : QStringLiteral("blend=all_expr='A*%1+B*%2'")
-                                                  .arg(ffmpegNumber(1 - look->weight), ffmpegNumber(look->weight));
+        const QString picture = ffmpegNumber(1 - look->weight);
+        const QString graded = ffmpegNumber(look->weight);
+        const QString mixer = eq && !legacy
+            ? QStringLiteral("lut2=c0='%1':c1='%1':c2='%1'").arg(QStringLiteral("x*%1+y*%2").arg(picture, graded))
+            : QStringLiteral("blend=all_expr='A*%1+B*%2'").arg(picture, graded);
         chain += QStringLiteral(",split=2[base][look];[look]lut3d=file=%1:interp=tetrahedral%2[graded];[base][graded]")
                      .arg(filterOptionPath(look->path), back)
             + mixer;
