@@ -161,20 +161,22 @@ private Q_SLOTS:
         helper.start(QStringLiteral(KINOLOOM_SESSION_HELPER), {QStringLiteral("export"), home.path(QString()), folder});
         QVERIFY(helper.waitForReadyRead(60000));
         QCOMPARE(helper.readLine().trimmed(), QByteArray("exporting"));
-        // Killed once the render wrote its first segment, or while vid.stab reads a clip.
+        // Killed once the render wrote its first segment, or while vid.stab reads a clip. The wait
+        // evaluates its condition more than once, and vid.stab's child is briefly gone between its
+        // two passes and between clips, so the moment it is seen is kept.
         QMap<qint64, QString> children;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            [&] {
-                children = ffmpegChildren(helper.processId());
-                if (!vidstab)
-                    return hasSegmentKey(QFileInfo(output).absolutePath());
-                for (const QString &command : std::as_const(children)) {
-                    if (command.contains(QLatin1String("vidstab")))
-                        return true;
-                }
-                return false;
-            }(),
-            renderTimeout);
+        bool reached = false;
+        const auto reachedNow = [&] {
+            children = ffmpegChildren(helper.processId());
+            if (!vidstab)
+                return hasSegmentKey(QFileInfo(output).absolutePath());
+            for (const QString &command : std::as_const(children)) {
+                if (command.contains(QLatin1String("vidstab")))
+                    return true;
+            }
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(reached || (reached = reachedNow()), renderTimeout);
         ::kill(pid_t(helper.processId()), SIGKILL);
         QVERIFY(helper.waitForFinished(10000));
         for (auto child = children.cbegin(); child != children.cend(); ++child)
