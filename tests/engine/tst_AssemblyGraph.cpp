@@ -65,16 +65,18 @@ void tst_AssemblyGraph::workedExample()
     graph.titlesInput = 2;
     graph.fadeInSource = true;
     graph.volume = 1.0;
-    QCOMPARE(graph.text(),
-             QStringLiteral("[2:v]format=rgba,fade=t=in:st=3.0:d=1:alpha=1,fade=t=out:st=9.0:d=1:alpha=1[titles];"
-                            "[0:v]scale=1920:1080:flags=lanczos,setsar=1[base];"
-                            "[base][titles]overlay=shortest=1:format=auto[v];"
-                            "[1:a]aformat=sample_rates=48000:channel_layouts=stereo,atrim=duration=20.0,"
-                            "asetpts=PTS-STARTPTS,afade=t=in:d=1.5,afade=t=out:st=18.5:d=1.5,"
-                            "apad[music];[0:a]atrim=duration=20.0,asetpts=PTS-STARTPTS,afade=t=in:d=1.5,"
-                            "afade=t=out:st=18.5:d=1.5,volume=1.0,apad[source];"
-                            "[music][source]amix=inputs=2:normalize=0,aresample=48000,"
-                            "aformat=sample_rates=48000:channel_layouts=stereo[a]"));
+    QCOMPARE(
+        graph.text(),
+        QStringLiteral(
+            "[2:v]loop=loop=-1:size=1,format=rgba,fade=t=in:st=3.0:d=1:alpha=1,fade=t=out:st=9.0:d=1:alpha=1[titles];"
+            "[0:v]scale=1920:1080:flags=lanczos,setsar=1[base];"
+            "[base][titles]overlay=shortest=1:format=auto[v];"
+            "[1:a]aformat=sample_rates=48000:channel_layouts=stereo,atrim=duration=20.0,"
+            "asetpts=PTS-STARTPTS,afade=t=in:d=1.5,afade=t=out:st=18.5:d=1.5,"
+            "apad[music];[0:a]atrim=duration=20.0,asetpts=PTS-STARTPTS,afade=t=in:d=1.5,"
+            "afade=t=out:st=18.5:d=1.5,volume=1.0,apad[source];"
+            "[music][source]amix=inputs=2:normalize=0,aresample=48000,"
+            "aformat=sample_rates=48000:channel_layouts=stereo[a]"));
 }
 
 void tst_AssemblyGraph::hookOpeningAndShort()
@@ -90,7 +92,7 @@ void tst_AssemblyGraph::hookOpeningAndShort()
         "[0:v]settb=AVTB,setpts=PTS-STARTPTS[v0];[1:v]settb=AVTB,setpts=PTS-STARTPTS[v1];"
         "[v0][v1]xfade=transition=fadeblack:duration=2.0:offset=3.0[sequence];[0:a]asetpts=PTS-STARTPTS[a0];"
         "[1:a]asetpts=PTS-STARTPTS[a1];[a0][a1]acrossfade=d=2.0[sequenceAudio];"
-        "[3:v]format=rgba,fade=t=in:st=6.0:d=1:alpha=1,fade=t=out:st=12.0:d=1:alpha=1[titles];"
+        "[3:v]loop=loop=-1:size=1,format=rgba,fade=t=in:st=6.0:d=1:alpha=1,fade=t=out:st=12.0:d=1:alpha=1[titles];"
         "[sequence]scale=1280:720:flags=lanczos,setsar=1[base];")));
     QVERIFY(
         text.contains(QStringLiteral("[2:a]aformat=sample_rates=48000:channel_layouts=stereo,atrim=duration=63.0,")));
@@ -107,9 +109,9 @@ void tst_AssemblyGraph::hookOpeningAndShort()
     vertical.volume = 0;
     vertical.pictureTail = QStringLiteral("format=nv12,hwupload");
     const QString shortText = vertical.text();
-    QVERIFY(shortText.startsWith(
-        QStringLiteral("[2:v]format=rgba,null[titles];[0:v]scale=1080:1920:flags=lanczos,setsar=1[base];"
-                       "[base][titles]overlay=shortest=1:format=auto,format=nv12,hwupload[v];")));
+    QVERIFY(shortText.startsWith(QStringLiteral(
+        "[2:v]loop=loop=-1:size=1,format=rgba,null[titles];[0:v]scale=1080:1920:flags=lanczos,setsar=1[base];"
+        "[base][titles]overlay=shortest=1:format=auto,format=nv12,hwupload[v];")));
     QVERIFY(shortText.contains(QStringLiteral("volume=0.0,apad[source]")));
 }
 

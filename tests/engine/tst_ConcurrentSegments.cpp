@@ -41,6 +41,9 @@ struct Reports
     Pipeline pipeline()
     {
         Pipeline result{ToolPaths(), std::make_shared<ProcessRunner>()};
+        // Each still in one run, so that a segment is one run of FFmpeg; pieces have tests of
+        // their own.
+        result.stillPiecesAtOnce = 1;
         result.update = [this](const QString &stage, std::optional<double>) {
             const std::lock_guard guard(lock);
             if (stages.isEmpty() || stages.last() != stage)
@@ -86,16 +89,17 @@ QString clipStage(const char *action, int number, const QString &name)
 
 // An ffmpeg in front of the real one: a segment run (the one that writes segment-<n>.partial.mkv)
 // leaves "started-<n>" in `marks` and runs `atStart` with $n set before the real ffmpeg takes
-// over the same process; every other run is the real ffmpeg at once.
+// over the same process; so does the run of a still's piece k, with $n set to "<n>p<k>". Every
+// other run is the real ffmpeg at once.
 QByteArray wrapper(const QString &marks, const QByteArray &atStart)
 {
     const QString real = QStandardPaths::findExecutable(QStringLiteral("ffmpeg"));
     return "REAL='" + QFile::encodeName(real) + "'\nMARKS='" + QFile::encodeName(marks)
         + "'\n"
           "out=\n"
-          "for a; do case \"$a\" in *.partial.mkv) out=\"$a\";; esac; done\n"
+          "for a; do case \"$a\" in *.partial.mkv|*.partial.piece-*.mkv) out=\"$a\";; esac; done\n"
           "if [ -n \"$out\" ]; then\n"
-          "  n=${out##*/segment-}; n=${n%.partial.mkv}\n"
+          "  n=${out##*/segment-}; n=${n%.mkv}; n=$(printf %s \"$n\" | sed 's/\\.partial\\.piece-/p/; s/\\.partial$//')\n"
           "  touch \"$MARKS/started-$n\"\n"
         + atStart
         + "\nfi\n"
@@ -187,6 +191,8 @@ private slots:
     void theFilmIsTheSameWhicheverWayItRenders();
     void cancelStopsEverySegmentAndAResumeReusesTheCommittedOnes();
     void aFailingSegmentFailsTheRenderAndStopsTheOthers();
+    void aStillInPiecesIsTheSameSegmentAsInOneRun();
+    void cancelWhileAStillsPiecesRenderLeavesNothing();
 
 private:
     StudioProject stills(int count, double seconds) const;
@@ -235,18 +241,20 @@ void tst_ConcurrentSegments::planFillsTheMachine_data()
     QTest::addColumn<int>("atMost");
     QTest::addColumn<int>("atOnce");
     QTest::addColumn<int>("threads");
+    QTest::addColumn<int>("stillPieces");
     const QSize hd(1920, 1080);
     const QSize uhd(3840, 2160);
-    QTest::newRow("one segment keeps FFmpeg's threads") << 1 << hd << 8 << 16 * gibibyte << 0 << 1 << 0;
-    QTest::newRow("eight segments, eight processors") << 8 << hd << 8 << 16 * gibibyte << 0 << 8 << 1;
-    QTest::newRow("three segments share eight processors") << 3 << hd << 8 << 16 * gibibyte << 0 << 3 << 3;
-    QTest::newRow("more segments than processors") << 12 << hd << 2 << 16 * gibibyte << 0 << 2 << 1;
-    QTest::newRow("4K segments within half the free memory") << 8 << uhd << 8 << 16 * gibibyte << 0 << 4 << 2;
-    QTest::newRow("too little memory for two") << 8 << uhd << 8 << 2 * gibibyte << 0 << 1 << 0;
-    QTest::newRow("unknown memory") << 8 << uhd << 8 << qint64(0) << 0 << 8 << 1;
-    QTest::newRow("one at a time asked for") << 8 << hd << 8 << 16 * gibibyte << 1 << 1 << 0;
-    QTest::newRow("two at a time asked for") << 8 << hd << 8 << 16 * gibibyte << 2 << 2 << 4;
-    QTest::newRow("no processor count") << 8 << hd << 0 << 16 * gibibyte << 0 << 1 << 0;
+    QTest::newRow("one segment keeps FFmpeg's threads") << 1 << hd << 8 << 16 * gibibyte << 0 << 1 << 0 << 4;
+    QTest::newRow("eight segments, eight processors") << 8 << hd << 8 << 16 * gibibyte << 0 << 8 << 1 << 4;
+    QTest::newRow("three segments share eight processors") << 3 << hd << 8 << 16 * gibibyte << 0 << 3 << 3 << 4;
+    QTest::newRow("more segments than processors") << 12 << hd << 2 << 16 * gibibyte << 0 << 2 << 1 << 1;
+    QTest::newRow("4K segments within half the free memory") << 8 << uhd << 8 << 16 * gibibyte << 0 << 4 << 2 << 1;
+    QTest::newRow("4K pieces in the memory the segments leave") << 3 << uhd << 8 << 16 * gibibyte << 0 << 3 << 3 << 2;
+    QTest::newRow("too little memory for two") << 8 << uhd << 8 << 2 * gibibyte << 0 << 1 << 0 << 1;
+    QTest::newRow("unknown memory") << 8 << uhd << 8 << qint64(0) << 0 << 8 << 1 << 4;
+    QTest::newRow("one at a time asked for") << 8 << hd << 8 << 16 * gibibyte << 1 << 1 << 0 << 1;
+    QTest::newRow("two at a time asked for") << 8 << hd << 8 << 16 * gibibyte << 2 << 2 << 4 << 4;
+    QTest::newRow("no processor count") << 8 << hd << 0 << 16 * gibibyte << 0 << 1 << 0 << 1;
 }
 
 void tst_ConcurrentSegments::planFillsTheMachine()
@@ -258,9 +266,11 @@ void tst_ConcurrentSegments::planFillsTheMachine()
     QFETCH(int, atMost);
     QFETCH(int, atOnce);
     QFETCH(int, threads);
+    QFETCH(int, stillPieces);
     const SegmentConcurrency plan = SegmentConcurrency::plan(segments, frame, processors, memory, atMost);
     QCOMPARE(plan.segmentsAtOnce, atOnce);
     QCOMPARE(plan.threadsPerRun, threads);
+    QCOMPARE(plan.stillPieces, stillPieces);
     const SegmentConcurrency here = SegmentConcurrency::forMachine(segments, frame, atMost);
     QVERIFY(here.segmentsAtOnce >= 1 && here.segmentsAtOnce <= std::max(segments, 1));
 }
@@ -507,6 +517,93 @@ void tst_ConcurrentSegments::aFailingSegmentFailsTheRenderAndStopsTheOthers()
     QCOMPARE(reports.segmentStages(),
              (QStringList{clipStage("Rendering", 1, QStringLiteral("still-1.png")),
                           clipStage("Rendering", 2, QStringLiteral("still-2.png"))}));
+}
+
+// The time of every picture of `path` as stored, in milliseconds: the decoded hashes give them in
+// frames, which hides a millisecond off.
+QByteArray pictureTimes(const QString &path)
+{
+    QProcess ffprobe;
+    ffprobe.start(QStringLiteral("ffprobe"),
+                  {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                   QStringLiteral("v"), QStringLiteral("-show_entries"), QStringLiteral("packet=pts"),
+                   QStringLiteral("-of"), QStringLiteral("csv=p=0"), path});
+    ffprobe.waitForFinished(60000);
+    return ffprobe.readAllStandardOutput();
+}
+
+// Every file of a job folder that a still's pieces leave while they run.
+QStringList pieceFiles(const QString &job)
+{
+    return QDir(job).entryList({QStringLiteral("*piece*")}, QDir::Files);
+}
+
+void tst_ConcurrentSegments::aStillInPiecesIsTheSameSegmentAsInOneRun()
+{
+    // A zooming, graded still with a look: every frame differs from the one before.
+    StudioProject project = stills(1, 2.0);
+    project.settings.stillZoom = true;
+    project.settings.stylishLUT = m_lut;
+    project.settings.lutStrength = 40;
+    project.settings.contrast = 1.1;
+    project.settings.setGradeToAll(true);
+    const auto segment = [](const QTemporaryDir &root) {
+        const QDir segments(Pipeline::cacheRoot(root.path()) + QStringLiteral("/Segments"));
+        const QStringList found = segments.entryList({QStringLiteral("*.mkv")});
+        return found.size() == 1 ? segments.filePath(found.first()) : QString();
+    };
+
+    QTemporaryDir whole;
+    Reports oneRun;
+    Pipeline single = oneRun.pipeline();
+    test::explained([&] { return single.render(project, whole.path(), false, false, QSize(320, 180)); });
+    QTemporaryDir inPieces;
+    Reports pieces;
+    Pipeline split = pieces.pipeline();
+    split.stillPiecesAtOnce = 3;
+    WrappedFFmpeg ffmpeg("");
+    test::explained([&] { return split.render(project, inPieces.path(), false, false, QSize(320, 180)); });
+    ffmpeg.unwrap();
+
+    for (const char *piece : {"started-0p0", "started-0p1", "started-0p2"})
+        QVERIFY2(QFileInfo::exists(ffmpeg.mark(QLatin1String(piece))), piece);
+    QVERIFY(!QFileInfo::exists(ffmpeg.mark(QStringLiteral("started-0p3"))));
+    // The same frames at the same times, the same sound, and one stage for the user.
+    const QByteArray hashes = decodedHashes(segment(whole));
+    QCOMPARE(hashes.count("\n0,"), 60);
+    QCOMPARE(decodedHashes(segment(inPieces)), hashes);
+    const QByteArray times = pictureTimes(segment(whole));
+    QCOMPARE(times.count('\n'), 60);
+    QCOMPARE(pictureTimes(segment(inPieces)), times);
+    QCOMPARE(pieces.segmentStages(), oneRun.segmentStages());
+    QVERIFY(pieces.overallNeverGoesBack());
+}
+
+void tst_ConcurrentSegments::cancelWhileAStillsPiecesRenderLeavesNothing()
+{
+    QTemporaryDir root;
+    StudioProject project = stills(1, 3.0);
+    project.settings.stillZoom = true;
+    Reports interrupted;
+    Pipeline pipeline = interrupted.pipeline();
+    pipeline.stillPiecesAtOnce = 3;
+    WrappedFFmpeg ffmpeg(slowSegments("0p0 0p1 0p2"));
+    auto running = std::async(std::launch::async,
+                              [&] { return pipeline.render(project, root.path(), false, false, QSize(320, 180)); });
+    QVERIFY(waitForFiles({ffmpeg.mark(QStringLiteral("started-0p0")), ffmpeg.mark(QStringLiteral("started-0p1")),
+                          ffmpeg.mark(QStringLiteral("started-0p2"))}));
+    QTRY_COMPARE_WITH_TIMEOUT(test::ffmpegChildren(QCoreApplication::applicationPid()).size(), 3, 60000);
+    const QString job = onlyJobFolder(root.path());
+    QTRY_VERIFY(!pieceFiles(job).isEmpty());
+    pipeline.runner->cancel();
+    QVERIFY(running.wait_for(60s) == std::future_status::ready);
+    QVERIFY_THROWS_EXCEPTION(CancellationError, running.get());
+
+    QVERIFY(test::ffmpegChildren(QCoreApplication::applicationPid()).isEmpty());
+    QCOMPARE(pieceFiles(job), QStringList());
+    QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentPartialFile(job, 0)));
+    QVERIFY(!QFileInfo::exists(Pipeline::jobSegmentFile(job, 0)));
+    QVERIFY(!QFileInfo::exists(ffmpeg.mark(QStringLiteral("started-0"))));
 }
 
 QTEST_MAIN(tst_ConcurrentSegments)

@@ -209,6 +209,12 @@ private slots:
         RenderSegmentIdentity asBefore = deep;
         asBefore.pixelFormat = QStringLiteral("yuv444p16le");
         QCOMPARE(asBefore.key(), deep.key());
+        // Scaled up to the film's frame, it is another picture than one kept at its own size.
+        RenderSegmentIdentity scaledUp = eightBit;
+        scaledUp.deliveredSize = QStringLiteral("3840x2160");
+        QVERIFY(!eightBit.toJson().contains(QStringLiteral("deliveredSize")));
+        QCOMPARE(scaledUp.toJson().value(QStringLiteral("deliveredSize")).toString(), QStringLiteral("3840x2160"));
+        QVERIFY(scaledUp.key() != eightBit.key());
     }
 
     // A segment that now carries its source's matrix after R'G'B' stages is not taken for one

@@ -42,6 +42,9 @@ private slots:
     void audioComesFromTheSourceOnlyForMoviesWithSound();
     void tinyStartTimesAreWrittenWithoutExponent();
     void sourcePictureHoldsTheLastPictureOnlyPastTheDeclaredPicture();
+    void stillPieces_data();
+    void stillPieces();
+    void aPieceZoomsOnFromItsFirstFrameAndTheJoinRetimesIt();
 };
 
 void tst_SegmentArguments::stillWithZoomMatchesTheWorkedExample()
@@ -170,15 +173,21 @@ void tst_SegmentArguments::videoFilter()
 void tst_SegmentArguments::eightBitSegments_data()
 {
     QTest::addColumn<ProcessingSettings>("settings");
+    QTest::addColumn<QSize>("delivered");
     QTest::addColumn<QString>("expected");
     // Whatever the grade, the chain runs at the depth it always had and ends in the R'G'B' the
     // film's titles are laid over, made by the same scaler settings.
     const QString toFilm = QStringLiteral(",scale=flags=lanczos,format=bgr0");
-    QTest::newRow("ungraded") << ProcessingSettings() << baseMovieChain + toFilm;
+    QTest::newRow("ungraded") << ProcessingSettings() << QSize() << baseMovieChain + toFilm;
+    QTest::newRow("delivered at its own size") << ProcessingSettings() << QSize(320, 180) << baseMovieChain + toFilm;
+    // The title step scaled the deeper picture up and made it R'G'B' in one scaler.
+    QTest::newRow("scaled up to the film's frame")
+        << ProcessingSettings() << QSize(1280, 720)
+        << baseMovieChain + QStringLiteral(",scale=1280:720:flags=lanczos,setsar=1,format=bgr0");
     ProcessingSettings warm;
     warm.setGradeToAll(true);
     warm.temperature = 0.2;
-    QTest::newRow("graded") << warm
+    QTest::newRow("graded") << warm << QSize()
                             << baseMovieChain
             + QStringLiteral(",colorbalance=rs=0.1:bs=-0.1,scale=out_color_matrix=bt709,format=yuv444p16le,"
                              "setparams=colorspace=bt709")
@@ -187,7 +196,7 @@ void tst_SegmentArguments::eightBitSegments_data()
     look.stylishLUT = QStringLiteral("/l/look.cube");
     look.lutStrength = 40;
     QTest::newRow("graded with a look")
-        << look
+        << look << QSize()
         << baseMovieChain
             + QStringLiteral(
                 ",colorbalance=rs=0.1:bs=-0.1,split=2[base][look];[look]lut3d=file=/r/look.cube:"
@@ -199,10 +208,12 @@ void tst_SegmentArguments::eightBitSegments_data()
 void tst_SegmentArguments::eightBitSegments()
 {
     QFETCH(ProcessingSettings, settings);
+    QFETCH(QSize, delivered);
     QFETCH(QString, expected);
     SegmentArguments::SourcePicture source;
     source.colourSpace = QStringLiteral("bt709");
     source.pixelFormat = SegmentArguments::eightBitPixelFormat;
+    source.delivered = delivered;
     const MediaAsset clip = movie();
     const std::optional<ClipGrade> grade = SegmentArguments::effectiveGrade(clip, settings);
     const QString look = SegmentArguments::appliesLook(grade, true) ? QStringLiteral("/r/look.cube") : QString();
@@ -338,6 +349,66 @@ void tst_SegmentArguments::sourcePictureHoldsTheLastPictureOnlyPastTheDeclaredPi
     const QString chain = SegmentArguments::videoFilter(movie(), ProcessingSettings(), 320, 180, 2.0, std::nullopt,
                                                         QString(), picture);
     QVERIFY(chain.startsWith(picture.conversion + QStringLiteral(",scale=320:180:")));
+}
+
+void tst_SegmentArguments::stillPieces_data()
+{
+    QTest::addColumn<qint64>("frames");
+    QTest::addColumn<int>("fps");
+    QTest::addColumn<int>("atMost");
+    QTest::addColumn<QList<qint64>>("lengths");
+    QTest::newRow("even") << qint64(60) << 30 << 3 << QList<qint64>{20, 20, 20};
+    QTest::newRow("the rest goes to the last") << qint64(61) << 30 << 3 << QList<qint64>{20, 20, 21};
+    QTest::newRow("no piece under half a second") << qint64(45) << 30 << 4 << QList<qint64>{15, 15, 15};
+    QTest::newRow("too short to share") << qint64(20) << 30 << 4 << QList<qint64>{20};
+    QTest::newRow("one asked for") << qint64(90) << 30 << 1 << QList<qint64>{90};
+    QTest::newRow("none asked for") << qint64(90) << 30 << 0 << QList<qint64>{90};
+    QTest::newRow("one frame a second") << qint64(3) << 1 << 4 << QList<qint64>{1, 1, 1};
+}
+
+void tst_SegmentArguments::stillPieces()
+{
+    QFETCH(qint64, frames);
+    QFETCH(int, fps);
+    QFETCH(int, atMost);
+    QFETCH(QList<qint64>, lengths);
+    const QList<SegmentArguments::StillPiece> pieces = SegmentArguments::stillPieces(frames, fps, atMost);
+    QList<qint64> found;
+    qint64 next = 0;
+    for (const SegmentArguments::StillPiece &piece : pieces) {
+        QCOMPARE(piece.firstFrame, next); // in order, none missing, none twice
+        next += piece.frames;
+        found.append(piece.frames);
+    }
+    QCOMPARE(found, lengths);
+    QCOMPARE(next, frames);
+}
+
+void tst_SegmentArguments::aPieceZoomsOnFromItsFirstFrameAndTheJoinRetimesIt()
+{
+    const ProcessingSettings settings;
+    const MediaAsset clip = still();
+    const auto grade = SegmentArguments::effectiveGrade(clip, settings);
+    const QString chain = SegmentArguments::videoFilter(clip, settings, 1920, 1080, 5.0, grade, QString(), {}, 40);
+    QVERIFY2(chain.contains(QStringLiteral("zoompan=z='min(1+0.1*(on+40)/150,1.1)'")), qPrintable(chain));
+    QCOMPARE(SegmentArguments::frameCount(5.0, 30), 150);
+    QCOMPARE(SegmentArguments::frameCount(1.0 / 3.0, 30), 10);
+
+    SegmentArguments::Input input;
+    input.source = clip.path;
+    input.still = true;
+    const QStringList piece = SegmentArguments::pieceArguments(input, 30, chain, 50, QStringLiteral("/r/p.mkv"),
+                                                               SegmentArguments::eightBitPixelFormat);
+    QCOMPARE(piece.at(piece.indexOf(QStringLiteral("-frames:v")) + 1), QStringLiteral("50"));
+    QVERIFY(piece.contains(QStringLiteral("-an")));
+    QCOMPARE(piece.at(piece.indexOf(QStringLiteral("-pix_fmt")) + 1), QStringLiteral("bgr0"));
+
+    const QStringList join = SegmentArguments::joinArguments(QStringLiteral("/r/pieces.txt"), 25, 5.0,
+                                                             QStringLiteral("/r/segment-0.partial.mkv"));
+    QCOMPARE(join.at(join.indexOf(QStringLiteral("-c:v")) + 1), QStringLiteral("copy"));
+    QCOMPARE(join.at(join.indexOf(QStringLiteral("-bsf:v")) + 1), QStringLiteral("setts=ts=round(N/(TB*25))"));
+    QCOMPARE(join.at(join.indexOf(QStringLiteral("-t")) + 1), QStringLiteral("5.0"));
+    QCOMPARE(join.constLast(), QStringLiteral("/r/segment-0.partial.mkv"));
 }
 
 QTEST_GUILESS_MAIN(tst_SegmentArguments)

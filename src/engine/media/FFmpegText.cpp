@@ -60,9 +60,14 @@ QStringList singlePictureFormat()
 
 QStringList loopedPictureInput(const QString &path, int fps, const QString &decoder)
 {
+    return QStringList{QStringLiteral("-loop"), QStringLiteral("1")} + pictureInput(path, fps, decoder);
+}
+
+QStringList pictureInput(const QString &path, int fps, const QString &decoder)
+{
     QStringList arguments{
-        QStringLiteral("-loop"), QStringLiteral("1"),      QStringLiteral("-framerate"),    ffmpegInteger(fps),
-        QStringLiteral("-f"),    QStringLiteral("image2"), QStringLiteral("-pattern_type"), QStringLiteral("none")};
+        QStringLiteral("-framerate"),    ffmpegInteger(fps),    QStringLiteral("-f"), QStringLiteral("image2"),
+        QStringLiteral("-pattern_type"), QStringLiteral("none")};
     if (!decoder.isEmpty())
         arguments << QStringLiteral("-c:v") << decoder;
     arguments << QStringLiteral("-i") << path;

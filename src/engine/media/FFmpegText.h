@@ -30,5 +30,7 @@ QStringList singlePictureFormat();
 // repeat a picture, and it tells the format from the extension alone: `decoder` (a codec name as
 // the probe reports it, such as "png" or "mjpeg") overrides that guess when it is not empty.
 QStringList loopedPictureInput(const QString &path, int fps, const QString &decoder);
+// The same picture read once, as one frame that lasts 1/`fps` of a second.
+QStringList pictureInput(const QString &path, int fps, const QString &decoder);
 
 } // namespace kinoloom

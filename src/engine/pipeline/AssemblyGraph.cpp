@@ -31,8 +31,10 @@ QString AssemblyGraph::text() const
         + number(fade) + QLatin1Char(',');
     const QString fadeIn = QStringLiteral("afade=t=in:d=") + number(fade) + QLatin1Char(',');
 
-    graph += QLatin1Char('[') + integer(titlesInput) + QStringLiteral(":v]format=rgba,") + titleFade
-        + QStringLiteral("[titles];") + picture + QStringLiteral("scale=") + integer(width) + QLatin1Char(':')
+    graph += QLatin1Char('[') + integer(titlesInput) + QStringLiteral(":v]")
+        + (titlesRepeatedInGraph ? QStringLiteral("loop=loop=-1:size=1,") : QString()) + QStringLiteral("format=rgba,")
+        + titleFade + QStringLiteral("[titles];") + picture + QStringLiteral("scale=") + integer(width)
+        + QLatin1Char(':')
         + integer(height)
         // A working size that is not exactly the output's shape would leave the pixels not quite
         // square; every delivered frame has square pixels.

@@ -23,6 +23,9 @@ struct AssemblyGraph
     bool fadeInSource = false; // the film opens with an intro
     double volume = 1; // of the clips' own sound
     QString pictureTail; // filters after the overlay, e.g. an upload to the hardware encoder
+    // The title artwork's input is one picture, which the graph repeats: an input that repeats
+    // it decodes the whole-frame PNG again for every frame of the film.
+    bool titlesRepeatedInGraph = true;
 
     bool operator==(const AssemblyGraph &) const = default;
 

@@ -28,7 +28,8 @@ QStringList Pipeline::concatInput(const QString &list)
             QStringLiteral("0"),  QStringLiteral("-i"),     list};
 }
 
-Assembly openingAndTitles(const RenderPlan &plan, const RenderedSegments &segments, const QString &job)
+Assembly openingAndTitles(const RenderPlan &plan, const RenderedSegments &segments, const QString &job,
+                          bool titlesPerFrame)
 {
     const ProcessingSettings &settings = plan.settings;
     const RenderOutput output = plan.output;
@@ -49,7 +50,8 @@ Assembly openingAndTitles(const RenderPlan &plan, const RenderedSegments &segmen
     }
     const QString titles = QDir(job).filePath(QStringLiteral("titles.png"));
     Pipeline::drawTitles(settings, titles, plan.frame.width(), plan.frame.height(), plan.isShort());
-    inputs += loopedPictureInput(titles, settings.fps, QStringLiteral("png"));
+    inputs += titlesPerFrame ? loopedPictureInput(titles, settings.fps, QStringLiteral("png"))
+                             : pictureInput(titles, settings.fps, QStringLiteral("png"));
 
     AssemblyGraph &graph = assembly.graph;
     graph.hookOpening = plan.hookOpening();
@@ -59,6 +61,7 @@ Assembly openingAndTitles(const RenderPlan &plan, const RenderedSegments &segmen
     graph.titlesInput = musicInput + 1;
     graph.width = plan.frame.width();
     graph.height = plan.frame.height();
+    graph.titlesRepeatedInGraph = !titlesPerFrame;
     graph.audioLength = timeline.audioLength;
     graph.fade = timeline.fade;
     graph.fadeOutStart = timeline.fadeOutStart;

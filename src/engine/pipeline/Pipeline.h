@@ -31,6 +31,10 @@ class ProcessRunner;
 struct MediaAsset;
 struct ProcessingSettings;
 struct StudioProject;
+namespace SegmentArguments {
+struct Input;
+struct StillPiece;
+} // namespace SegmentArguments
 
 struct Pipeline
 {
@@ -52,13 +56,20 @@ struct Pipeline
     // returns an empty path instead of rendering one.
     bool onlyReuseSegments = false;
     // Renders as the engine did before its faster ways: 16-bit segments whatever the source, all
-    // converted to R'G'B' by the final graph for the titles, the look mixed by blend's expression,
-    // one seek per thumbnail. Only what compares the two sets it (the equality tests, the render
+    // converted (and scaled up) to R'G'B' by the final graph for the titles, the look mixed by
+    // blend's expression, a still in one run, the title artwork read again for every frame, one
+    // seek per thumbnail. Only what compares the two sets it (the equality tests, the render
     // benchmark's "before" figure); no user can.
     bool legacyRendering = false;
     // The pixel format of the lossless segments. The segments of one output are joined into one
     // stream, so render() sets it from all their sources; unset, a segment follows its own source.
     std::optional<QString> segmentPixelFormat = std::nullopt;
+    // The film's frame, where it is larger than the segments' working size: 8-bit segments are
+    // scaled up to it at the end of their own chain (SegmentArguments::SourcePicture::delivered).
+    std::optional<QSize> segmentDeliveredSize = std::nullopt;
+    // How many pieces a still's segment may be made in, side by side (renderStillInPieces); 0:
+    // as many as the machine allows (SegmentConcurrency). One makes it in one run.
+    int stillPiecesAtOnce = 0;
 
     // --- FFmpeg runs (FFmpegRun.cpp) -------------------------------------------------------------------------
 
@@ -79,6 +90,13 @@ struct Pipeline
     // in `args` is absolute already. Progress reports are not logged, every other line is.
     void ffmpeg(const QStringList &args, const QString &directory, const QString &stage, double duration,
                 const std::function<void(double)> &progress = {}) const;
+    // Renders a still's segment into `output` as `pieces` (SegmentArguments::stillPieces), all at
+    // once, each with `filter` of its first frame, then joins them; one stage for the user, as
+    // `ffmpeg` announces it.
+    void renderStillInPieces(const SegmentArguments::Input &input, const QList<SegmentArguments::StillPiece> &pieces,
+                             const std::function<QString(qint64 firstFrame)> &filter, int fps, double duration,
+                             const QString &pixelFormat, const QString &output, const QString &directory,
+                             const QString &stage, const std::function<void(double)> &progress) const;
     // The handler that `ffmpeg` gives the runner for each line of output.
     std::function<void(const QString &line)> ffmpegLineHandler(const QString &stage, double duration,
                                                                const std::function<void(double)> &progress) const;

@@ -23,17 +23,20 @@ ExportRecord Pipeline::render(const StudioProject &project, const QString &proje
     const RenderPlan plan = RenderPlan::make(project, QDir(projectFolder).absolutePath(), output, testSize);
     RenderJob job(plan);
     // The segments of one output are joined into one stream, which holds a single pixel format.
-    // They are kept as the film's own 8-bit R'G'B' only where nothing comes between them and the
-    // titles: a hook opening's crossfade, and a scale up to a frame larger than theirs, work on the
-    // deeper picture, and would round differently on the 8-bit one.
+    // They are kept as the film's own 8-bit R'G'B' only where nothing but the title step's scale
+    // comes between them and the titles: a hook opening's crossfade works on the deeper picture,
+    // and would round differently on the 8-bit one. A scale up to a frame larger than theirs
+    // moves into the segments, which make it from the deeper picture as the title step did.
     Pipeline segmentRun = *this;
     if (!legacyRendering) {
-        const bool straightToTitles = !plan.hookOpening() && plan.working == plan.frame;
-        segmentRun.segmentPixelFormat = straightToTitles ? segmentPixelFormatOf(plan.clips)
-                                                         : SegmentArguments::deepPixelFormat;
+        segmentRun.segmentPixelFormat = plan.hookOpening() ? SegmentArguments::deepPixelFormat
+                                                           : segmentPixelFormatOf(plan.clips);
+        if (plan.working != plan.frame)
+            segmentRun.segmentDeliveredSize = plan.frame;
     }
     const RenderedSegments segments = renderSegments(segmentRun, plan, job);
-    const QString movie = encode(*this, plan, openingAndTitles(plan, segments, job.folder()), job.folder());
+    const QString movie = encode(*this, plan, openingAndTitles(plan, segments, job.folder(), legacyRendering),
+                                 job.folder());
     const QStringList thumbnails = takeThumbnails(*this, plan, movie, job.folder());
     const ExportRecord record = deliver(plan, movie, thumbnails);
     overallUpdate(1.0);

@@ -76,6 +76,8 @@ QJsonObject RenderSegmentIdentity::toJson() const
         object.insert(QStringLiteral("pictureConversion"), pictureConversion);
     if (pixelFormat != SegmentArguments::deepPixelFormat)
         object.insert(QStringLiteral("pixelFormat"), pixelFormat);
+    if (!deliveredSize.isEmpty())
+        object.insert(QStringLiteral("deliveredSize"), deliveredSize);
     return object;
 }
 

@@ -54,6 +54,9 @@ struct RenderSegmentIdentity
     // JSON for the 16-bit 4:4:4 that every older segment was kept in, so those stay valid, and an
     // 8-bit segment is never taken for one of them or the other way round.
     QString pixelFormat = QStringLiteral("yuv444p16le");
+    // "<width>x<height>" of the frame an 8-bit segment is scaled up to at its end, where that is
+    // larger than width × height; empty (and left out of the JSON) where it keeps its own size.
+    QString deliveredSize;
 
     bool operator==(const RenderSegmentIdentity &) const = default;
 

@@ -1,5 +1,6 @@
 #include "engine/pipeline/RenderSteps.h"
 
+#include "engine/pipeline/ConcurrentRuns.h"
 #include "engine/pipeline/Pipeline.h"
 #include "engine/pipeline/RenderJob.h"
 #include "engine/pipeline/SegmentConcurrency.h"
@@ -28,65 +29,6 @@ struct SegmentWork
     bool tail;
     bool stylish;
 };
-
-struct Failure
-{
-    int position = 0;
-    std::exception_ptr error;
-};
-
-// Runs `task` for every position from 0 to `count` − 1 on `atOnce` threads (the calling one
-// among them), each taking the next position in order. After a failure no position starts; the
-// first failure that is no cancellation calls `stop`, which stops the tasks still running, and
-// is returned once every thread has ended. Cancellations alone return nothing.
-std::optional<Failure> runConcurrently(int count, int atOnce, const std::function<void(int)> &task,
-                                       const std::function<void()> &stop)
-{
-    std::mutex lock;
-    int next = 0;
-    bool stopped = false;
-    std::optional<Failure> failure;
-    const auto worker = [&] {
-        for (;;) {
-            int position = 0;
-            {
-                const std::lock_guard guard(lock);
-                if (stopped || next >= count)
-                    return;
-                position = next++;
-            }
-            try {
-                task(position);
-            } catch (const CancellationError &) {
-                const std::lock_guard guard(lock);
-                stopped = true;
-            } catch (...) {
-                bool first = false;
-                {
-                    const std::lock_guard guard(lock);
-                    stopped = true;
-                    first = !failure;
-                    if (first)
-                        failure = Failure{position, std::current_exception()};
-                }
-                if (first)
-                    stop();
-            }
-        }
-    };
-    std::vector<std::thread> threads;
-    for (int i = 1; i < std::min(atOnce, count); ++i) {
-        try {
-            threads.emplace_back(worker);
-        } catch (const std::system_error &) {
-            break; // fewer threads still render every segment
-        }
-    }
-    worker();
-    for (std::thread &thread : threads)
-        thread.join();
-    return failure;
-}
 
 } // namespace
 
@@ -118,11 +60,13 @@ RenderedSegments renderSegments(const Pipeline &pipeline, const RenderPlan &plan
     const std::shared_ptr<ProcessRunner> group = pipeline.runner->linked();
 
     std::vector<QString> rendered(work.size());
-    const auto renderOne = [&](int position, bool onlyReuse, int threads) {
+    const auto renderOne = [&](int position, bool onlyReuse, const SegmentConcurrency &share) {
         const SegmentWork &segment = work[size_t(position)];
         Pipeline own = pipeline;
         own.runner = group;
-        own.threadsPerRun = threads;
+        own.threadsPerRun = share.threadsPerRun;
+        if (own.stillPiecesAtOnce <= 0)
+            own.stillPiecesAtOnce = share.stillPieces;
         own.onlyReuseSegments = onlyReuse;
         own.update = reports.update(position);
         own.log = reports.log(position);
@@ -141,10 +85,10 @@ RenderedSegments renderSegments(const Pipeline &pipeline, const RenderPlan &plan
         rendered[size_t(position)] = job.holding(path, segmentCache, [&] { return render(fresh); });
         reports.finished(position);
     };
-    const auto runAll = [&](const std::vector<int> &positions, int atOnce, bool onlyReuse, int threads) {
-        const std::optional<Failure> failure = runConcurrently(
-            int(positions.size()), atOnce, [&](int n) { renderOne(positions[size_t(n)], onlyReuse, threads); },
-            [&] { group->cancel(); });
+    const auto runAll = [&](const std::vector<int> &positions, const SegmentConcurrency &share, bool onlyReuse) {
+        const std::optional<ConcurrentFailure> failure = runConcurrently(
+            int(positions.size()), share.segmentsAtOnce,
+            [&](int n) { renderOne(positions[size_t(n)], onlyReuse, share); }, [&] { group->cancel(); });
         pipeline.runner->checkCancellation();
         if (failure) {
             const int position = positions[size_t(failure->position)];
@@ -160,7 +104,7 @@ RenderedSegments renderSegments(const Pipeline &pipeline, const RenderPlan &plan
     for (int n = 0; n < count; ++n)
         all[size_t(n)] = n;
     const SegmentConcurrency lookups = SegmentConcurrency::forMachine(count, plan.working, pipeline.segmentsAtOnce);
-    runAll(all, lookups.segmentsAtOnce, true, 0);
+    runAll(all, {lookups.segmentsAtOnce, 0, 1}, true);
     std::vector<int> missing;
     for (int n = 0; n < count; ++n) {
         if (rendered[size_t(n)].isEmpty())
@@ -168,7 +112,7 @@ RenderedSegments renderSegments(const Pipeline &pipeline, const RenderPlan &plan
     }
     const SegmentConcurrency concurrency = SegmentConcurrency::forMachine(int(missing.size()), plan.working,
                                                                           pipeline.segmentsAtOnce);
-    runAll(missing, concurrency.segmentsAtOnce, false, concurrency.threadsPerRun);
+    runAll(missing, concurrency, false);
 
     RenderedSegments segments;
     for (qsizetype i = 0; i < plan.clips.size(); ++i)

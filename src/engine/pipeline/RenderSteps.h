@@ -80,7 +80,9 @@ struct Assembly
     QStringList inputs;
     AssemblyGraph graph;
 };
-Assembly openingAndTitles(const RenderPlan &plan, const RenderedSegments &segments, const QString &job);
+// `titlesPerFrame`: the artwork is read again for every frame, as before (Pipeline::legacyRendering).
+Assembly openingAndTitles(const RenderPlan &plan, const RenderedSegments &segments, const QString &job,
+                          bool titlesPerFrame = false);
 
 // Encode (Encode.cpp): the movie in the job folder, complete and checked. A movie that did not
 // finish is removed.

@@ -67,7 +67,9 @@ QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const Sourc
 
 SourcePicture sourcePicture(const ProbeResult &probe, double end, int fps)
 {
-    SourcePicture picture{PictureConversion::filters(probe), PictureConversion::colourSpaceAfter(probe)};
+    SourcePicture picture;
+    picture.conversion = PictureConversion::filters(probe);
+    picture.colourSpace = PictureConversion::colourSpaceAfter(probe);
     // A clip imported before its length was the picture's may ask for more than the picture
     // declares: that part stays a held picture, as it always was.
     const double beyond = probe.duration > 0 ? (end - probe.duration) * fps : 0;
@@ -77,7 +79,8 @@ SourcePicture sourcePicture(const ProbeResult &probe, double end, int fps)
 }
 
 QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height, double duration,
-                    const std::optional<ClipGrade> &grade, const QString &lookPath, const SourcePicture &source)
+                    const std::optional<ClipGrade> &grade, const QString &lookPath, const SourcePicture &source,
+                    qint64 firstFrame)
 {
     const double cropScale = clip.cropScale();
     const QString fps = ffmpegInteger(settings.fps);
@@ -89,8 +92,10 @@ QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, 
     if (clip.isImage && settings.stillZoom) {
         const double frames = std::floor(duration * settings.fps);
         const qint64 n = std::isfinite(frames) && frames >= 1 ? static_cast<qint64>(frames) : 1;
-        chain += QStringLiteral(",zoompan=z='min(1+0.1*on/%1,1.1)':d=1:s=%2x%3:fps=%4")
-                     .arg(ffmpegInteger(n), ffmpegInteger(width), ffmpegInteger(height), fps);
+        const QString frame = firstFrame > 0 ? QStringLiteral("(on+%1)").arg(ffmpegInteger(firstFrame))
+                                             : QStringLiteral("on");
+        chain += QStringLiteral(",zoompan=z='min(1+0.1*%1/%2,1.1)':d=1:s=%3x%4:fps=%5")
+                     .arg(frame, ffmpegInteger(n), ffmpegInteger(width), ffmpegInteger(height), fps);
     }
     chain += QStringLiteral(",fps=%1,settb=AVTB,setpts=PTS-STARTPTS").arg(fps);
     if (!clip.isImage) {
@@ -103,9 +108,18 @@ QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, 
     if (grade)
         chain += gradeFilter(*grade, lookPath, source);
     // The conversion the film's title step makes of a 16-bit segment, with the same scaler
-    // settings, so that the R'G'B' picture is the one it made.
-    if (source.pixelFormat == eightBitPixelFormat)
-        chain += QStringLiteral(",scale=flags=lanczos,format=") + eightBitPixelFormat;
+    // settings, so that the R'G'B' picture is the one it made. Where it scaled the picture up to
+    // the film's frame in the same step, so does the segment: an 8-bit picture scaled up would
+    // round differently.
+    if (source.pixelFormat == eightBitPixelFormat) {
+        if (source.delivered.isValid() && source.delivered != QSize(width, height)) {
+            chain += QStringLiteral(",scale=%1:%2:flags=lanczos,setsar=1,format=")
+                         .arg(ffmpegInteger(source.delivered.width()), ffmpegInteger(source.delivered.height()))
+                + eightBitPixelFormat;
+        } else {
+            chain += QStringLiteral(",scale=flags=lanczos,format=") + eightBitPixelFormat;
+        }
+    }
     return chain;
 }
 
@@ -125,6 +139,50 @@ QStringList arguments(const Input &input, int fps, const QString &videoFilter, d
          << QStringLiteral("-af") << QStringLiteral("aresample=48000,aformat=channel_layouts=stereo,apad")
          << QStringLiteral("-ac") << QStringLiteral("2") << QStringLiteral("-t") << ffmpegNumber(duration);
     args << Pipeline::losslessVideoArguments(pixelFormat) << Pipeline::losslessAudioArguments() << output;
+    return args;
+}
+
+qint64 frameCount(double duration, int fps)
+{
+    const double frames = std::ceil(duration * fps - 1e-6);
+    return std::isfinite(frames) && frames >= 1 ? static_cast<qint64>(std::min(frames, 1e9)) : 1;
+}
+
+QList<StillPiece> stillPieces(qint64 frames, int fps, int atMost)
+{
+    const qint64 shortest = std::max<qint64>(1, fps / 2);
+    const qint64 count = std::clamp<qint64>(std::min<qint64>(atMost, frames / shortest), 1, std::max(1, atMost));
+    QList<StillPiece> pieces;
+    qint64 start = 0;
+    for (qint64 k = 0; k < count; ++k) {
+        const qint64 end = frames * (k + 1) / count;
+        pieces.append({start, end - start});
+        start = end;
+    }
+    return pieces;
+}
+
+QStringList pieceArguments(const Input &input, int fps, const QString &videoFilter, qint64 frames,
+                           const QString &output, const QString &pixelFormat)
+{
+    QStringList args = loopedPictureInput(input.source, fps, input.decoder);
+    args << QStringLiteral("-vf") << videoFilter << QStringLiteral("-map") << QStringLiteral("0:V:0")
+         << QStringLiteral("-an") << QStringLiteral("-frames:v") << ffmpegInteger(frames);
+    args << Pipeline::losslessVideoArguments(pixelFormat) << output;
+    return args;
+}
+
+QStringList joinArguments(const QString &list, int fps, double duration, const QString &output)
+{
+    QStringList args = Pipeline::concatInput(list);
+    args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
+         << QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000") << QStringLiteral("-map")
+         << QStringLiteral("0:v:0") << QStringLiteral("-map") << QStringLiteral("1:a:0") << QStringLiteral("-af")
+         << QStringLiteral("aresample=48000,aformat=channel_layouts=stereo,apad") << QStringLiteral("-ac")
+         << QStringLiteral("2") << QStringLiteral("-t") << ffmpegNumber(duration) << QStringLiteral("-c:v")
+         << QStringLiteral("copy") << QStringLiteral("-bsf:v")
+         << QStringLiteral("setts=ts=round(N/(TB*%1))").arg(ffmpegInteger(fps));
+    args << Pipeline::losslessAudioArguments() << output;
     return args;
 }
 

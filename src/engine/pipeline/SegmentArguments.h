@@ -5,6 +5,8 @@
 #include "model/MediaAsset.h"
 #include "model/ProcessingSettings.h"
 
+#include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -51,6 +53,10 @@ struct SourcePicture
     int heldFrames = 1;
     // The pixel format the segment keeps the picture in.
     QString pixelFormat = deepPixelFormat;
+    // Where the film's frame is larger than the segment's, the size an 8-bit segment is taken up
+    // to before it is rounded to 8 bits, by the very scale the film's title step made of the
+    // deeper picture; empty where the segment stays at its own size.
+    QSize delivered;
     // Rendered as before (Pipeline::legacyRendering): the look mixed by blend's expression.
     bool legacy = false;
 };
@@ -60,9 +66,11 @@ struct SourcePicture
 SourcePicture sourcePicture(const ProbeResult &probe, double end, int fps);
 
 // The whole -vf chain of a segment. `lookPath` is the absolute path of the look copy, empty
-// when no look is blended.
+// when no look is blended. A still's segment may be made in pieces (stillPieces): the chain of
+// the piece that starts at the segment's frame `firstFrame` zooms on from there.
 QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, int width, int height, double duration,
-                    const std::optional<ClipGrade> &grade, const QString &lookPath, const SourcePicture &source = {});
+                    const std::optional<ClipGrade> &grade, const QString &lookPath, const SourcePicture &source = {},
+                    qint64 firstFrame = 0);
 
 // The grade pieces of the chain, each beginning with a comma; empty for a neutral grade.
 QString gradeFilter(const ClipGrade &grade, const QString &lookPath, const SourcePicture &source = {});
@@ -80,5 +88,29 @@ struct Input
 // The picture is kept in `pixelFormat`.
 QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration, const QString &output,
                       const QString &pixelFormat = deepPixelFormat);
+
+// A still's segment is the same picture frame after frame, only zoomed further, so its frames
+// can be made apart and side by side: the zoom and the grade of one frame run on a single
+// thread, which leaves most of the machine idle while a long still renders alone.
+struct StillPiece
+{
+    qint64 firstFrame = 0;
+    qint64 frames = 0;
+};
+// The pieces a still's segment of `frames` frames is made in: at most `atMost`, none shorter
+// than half a second at `fps`, in order and together every frame. One piece where it is too
+// short to share.
+QList<StillPiece> stillPieces(qint64 frames, int fps, int atMost);
+// How many frames a segment of `duration` seconds at `fps` holds: those that start before its end.
+qint64 frameCount(double duration, int fps);
+// The FFmpeg arguments (without the common prefix) that render one piece of a still's segment,
+// its picture only, into `output`.
+QStringList pieceArguments(const Input &input, int fps, const QString &videoFilter, qint64 frames,
+                           const QString &output, const QString &pixelFormat);
+// The FFmpeg arguments (without the common prefix) that join the pieces listed in the concat list
+// `list` into the segment `output`, with the silence every still's segment carries. Each piece's
+// frames are timed from its own start, in whole milliseconds; they are timed again from the
+// segment's start, so that every frame keeps the time it has in a segment made in one run.
+QStringList joinArguments(const QString &list, int fps, double duration, const QString &output);
 
 } // namespace kinoloom::SegmentArguments

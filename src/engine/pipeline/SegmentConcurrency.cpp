@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <algorithm>
+#include <limits>
 
 #include <sched.h>
 
@@ -57,13 +58,18 @@ SegmentConcurrency SegmentConcurrency::plan(int segments, QSize frame, int proce
     int atOnce = std::min(segments, processors);
     if (atMost > 0)
         atOnce = std::min(atOnce, atMost);
-    if (availableMemory > 0)
-        atOnce = int(std::min<qint64>(atOnce, availableMemory / 2 / memoryPerRun(frame)));
+    const qint64 runsInMemory = availableMemory > 0 ? availableMemory / 2 / memoryPerRun(frame)
+                                                    : std::numeric_limits<int>::max();
+    atOnce = int(std::min<qint64>(atOnce, runsInMemory));
     atOnce = std::max(atOnce, 1);
+    // The other segments may run beside the still's pieces.
+    const int stillPieces = atMost == 1
+        ? 1
+        : int(std::clamp<qint64>(std::min<qint64>(processors / 2, runsInMemory - atOnce + 1), 1, 4));
     if (atOnce == 1)
-        return {1, 0};
+        return {1, 0, stillPieces};
     // Rounded up: a run that finishes early leaves its processors to those still running.
-    return {atOnce, (processors + atOnce - 1) / atOnce};
+    return {atOnce, (processors + atOnce - 1) / atOnce, stillPieces};
 }
 
 SegmentConcurrency SegmentConcurrency::forMachine(int segments, QSize frame, int atMost)

@@ -12,11 +12,16 @@ struct SegmentConcurrency
 {
     int segmentsAtOnce = 1;
     int threadsPerRun = 0; // 0: FFmpeg's own choice, for a segment that has the machine to itself
+    // How many runs a still's segment may be made in at once (Pipeline::renderStillInPieces): its
+    // zoom and grade keep about one processor busy whatever the threads, so a long still would be
+    // the one segment the others wait for.
+    int stillPieces = 1;
 
     // For `segments` segments of `frame` pixels on a machine with `processors` processors and
     // `availableMemory` bytes free (0: unknown). A lone segment keeps FFmpeg's choice of threads;
     // runs at once are at most one a processor and take no more than half the free memory, and
-    // no more than `atMost` when that is above 0.
+    // no more than `atMost` when that is above 0. A still is made in up to four pieces, one for
+    // every two processors, within the same memory, and in one where `atMost` is 1.
     static SegmentConcurrency plan(int segments, QSize frame, int processors, qint64 availableMemory, int atMost = 0);
     // The same for this machine as it is now: the processors this process may run on and the
     // memory the system reports available.

@@ -74,6 +74,10 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     picture.pixelFormat = legacyRendering
         ? SegmentArguments::deepPixelFormat
         : segmentPixelFormat.value_or(SegmentArguments::pixelFormatFor(probe.fitsIn8Bits()));
+    if (picture.pixelFormat == SegmentArguments::eightBitPixelFormat && segmentDeliveredSize
+        && *segmentDeliveredSize != QSize(width, height)) {
+        picture.delivered = *segmentDeliveredSize;
+    }
 
     RenderSegmentIdentity identity = RenderSegmentIdentity::make(clip, settings, width, height, duration, tail,
                                                                  stylish);
@@ -81,6 +85,8 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     if (identity.keepsSourceMatrix && GradePlan::scalerMatrix(picture.colourSpace))
         identity.sourceMatrixTag = picture.colourSpace;
     identity.pixelFormat = picture.pixelFormat;
+    if (picture.delivered.isValid())
+        identity.deliveredSize = QStringLiteral("%1x%2").arg(picture.delivered.width()).arg(picture.delivered.height());
     const QString key = identity.key();
     Pipeline lookup = *this;
     lookup.segmentPixelFormat = picture.pixelFormat;
@@ -109,8 +115,22 @@ QString Pipeline::renderSegment(const MediaAsset &clip, const ProcessingSettings
     // What a failed or cancelled run leaves can never be used.
     auto removePartial = qScopeGuard([&] { QFile::remove(partial); });
     const QString number = QString::number(index + 1);
-    ffmpeg(SegmentArguments::arguments(input, settings.fps, filter, duration, partial, picture.pixelFormat), directory,
-           QStringLiteral("Rendering clip ") + number + QStringLiteral(" \u00B7 ") + clip.name, duration, progress);
+    const QString stage = QStringLiteral("Rendering clip ") + number + QStringLiteral(" \u00B7 ") + clip.name;
+    const QList<SegmentArguments::StillPiece> pieces = clip.isImage && !legacyRendering
+        ? SegmentArguments::stillPieces(SegmentArguments::frameCount(duration, settings.fps), settings.fps,
+                                        stillPiecesAtOnce)
+        : QList<SegmentArguments::StillPiece>();
+    if (pieces.size() > 1) {
+        const auto pieceFilter = [&](qint64 firstFrame) {
+            return SegmentArguments::videoFilter(clip, settings, width, height, duration, grade, look, picture,
+                                                 firstFrame);
+        };
+        renderStillInPieces(input, pieces, pieceFilter, settings.fps, duration, picture.pixelFormat, partial, directory,
+                            stage, progress);
+    } else {
+        ffmpeg(SegmentArguments::arguments(input, settings.fps, filter, duration, partial, picture.pixelFormat),
+               directory, stage, duration, progress);
+    }
     if (QFileInfo(partial).size() <= 0)
         throw StudioError(QStringLiteral("Rendered clip produced no output: ") + clip.name);
     if (!clip.isImage)
