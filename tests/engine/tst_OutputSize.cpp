@@ -354,7 +354,12 @@ void tst_OutputSize::diskSpaceCheck_data()
 
     StudioProject workingSize = plain;
     workingSize.settings.exportResolution = ExportResolution::p2160;
-    QTest::newRow("film at the working size") << workingSize << false << filmBytes(1920, 1080, 30, 60, 60);
+    // Its segments may be 8-bit ones at the 4K frame: four bytes of six for 3840 × 2160 pixels.
+    QTest::newRow("film scaled up to its frame") << workingSize << false << filmBytes(3840, 1440, 30, 60, 60);
+    StudioProject working = plain;
+    working.assets = {clip(3200, 1800, false, 1, 60)};
+    working.settings.exportResolution = ExportResolution::p2160;
+    QTest::newRow("film at the working size") << working << false << filmBytes(3200, 1800, 30, 60, 60);
     QTest::newRow("preview at the export size") << workingSize << true << filmBytes(3840, 2160, 30, 5, 5);
 }
 

@@ -403,8 +403,9 @@ void tst_SegmentArguments::aPieceZoomsOnFromItsFirstFrameAndTheJoinRetimesIt()
     QVERIFY(piece.contains(QStringLiteral("-an")));
     QCOMPARE(piece.at(piece.indexOf(QStringLiteral("-pix_fmt")) + 1), QStringLiteral("bgr0"));
 
-    const QStringList join = SegmentArguments::joinArguments(QStringLiteral("/r/pieces.txt"), 25, 5.0,
+    const QStringList join = SegmentArguments::joinArguments(QStringLiteral("/r/pieces.txt"), 25, 125, 5.0,
                                                              QStringLiteral("/r/segment-0.partial.mkv"));
+    QCOMPARE(join.at(join.indexOf(QStringLiteral("-frames:v")) + 1), QStringLiteral("125"));
     QCOMPARE(join.at(join.indexOf(QStringLiteral("-c:v")) + 1), QStringLiteral("copy"));
     QCOMPARE(join.at(join.indexOf(QStringLiteral("-bsf:v")) + 1), QStringLiteral("setts=ts=round(N/(TB*25))"));
     QCOMPARE(join.at(join.indexOf(QStringLiteral("-t")) + 1), QStringLiteral("5.0"));

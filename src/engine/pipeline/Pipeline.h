@@ -68,7 +68,8 @@ struct Pipeline
     // scaled up to it at the end of their own chain (SegmentArguments::SourcePicture::delivered).
     std::optional<QSize> segmentDeliveredSize = std::nullopt;
     // How many pieces a still's segment may be made in, side by side (renderStillInPieces); 0:
-    // as many as the machine allows (SegmentConcurrency). One makes it in one run.
+    // a render makes it in as many as the machine allows (SegmentConcurrency), while a segment
+    // rendered on its own is made in one run, as it is with 1.
     int stillPiecesAtOnce = 0;
 
     // --- FFmpeg runs (FFmpegRun.cpp) -------------------------------------------------------------------------
@@ -92,7 +93,7 @@ struct Pipeline
                 const std::function<void(double)> &progress = {}) const;
     // Renders a still's segment into `output` as `pieces` (SegmentArguments::stillPieces), all at
     // once, each with `filter` of its first frame, then joins them; one stage for the user, as
-    // `ffmpeg` announces it.
+    // `ffmpeg` announces it. In StillPieces.cpp.
     void renderStillInPieces(const SegmentArguments::Input &input, const QList<SegmentArguments::StillPiece> &pieces,
                              const std::function<QString(qint64 firstFrame)> &filter, int fps, double duration,
                              const QString &pixelFormat, const QString &output, const QString &directory,

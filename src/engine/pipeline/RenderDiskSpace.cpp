@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace kinoloom {
@@ -88,8 +89,15 @@ std::optional<DiskSpaceCheck> Pipeline::diskSpaceCheck(const StudioProject &proj
     const double outputLength = base + std::max(hookLength - overlap, 0.0);
     const double losslessLength = base + hookLength;
 
-    qint64 required = estimatedRenderBytes(frame.width(), frame.height(), fps, losslessLength, outputLength, 150000000,
-                                           1);
+    // 8-bit segments of a film larger than their working size are kept at the film's frame, in
+    // four bytes a pixel where the estimate counts six for 16-bit ones at the working size:
+    // whichever takes more counts.
+    QSize segments = frame;
+    const double keptAtFrame = double(exportFrame.width()) * double(exportFrame.height()) * 4.0 / 6.0;
+    if (!preview && exportFrame.width() > 0 && keptAtFrame > double(frame.width()) * double(frame.height()))
+        segments = QSize(exportFrame.width(), int(std::ceil(keptAtFrame / exportFrame.width())));
+    qint64 required = estimatedRenderBytes(segments.width(), segments.height(), fps, losslessLength, outputLength,
+                                           150000000, 1);
 
     if (!preview && settings.makeShort && !hooks.isEmpty()) {
         const double share = 59.0 / double(hooks.size());

@@ -6,16 +6,13 @@
 #include "engine/pipeline/SegmentConcurrency.h"
 #include "engine/pipeline/SegmentReports.h"
 #include "engine/process/ProcessRunner.h"
-#include "model/CancellationError.h"
 #include "model/FileOperations.h"
 
 #include <QDir>
 
 #include <algorithm>
 #include <exception>
-#include <mutex>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace kinoloom {
@@ -103,14 +100,16 @@ RenderedSegments renderSegments(const Pipeline &pipeline, const RenderPlan &plan
     std::vector<int> all(work.size());
     for (int n = 0; n < count; ++n)
         all[size_t(n)] = n;
-    const SegmentConcurrency lookups = SegmentConcurrency::forMachine(count, plan.working, pipeline.segmentsAtOnce);
+    // 8-bit segments of a film larger than their working size are kept at the film's frame.
+    const QSize kept = pipeline.segmentDeliveredSize.value_or(plan.working);
+    const SegmentConcurrency lookups = SegmentConcurrency::forMachine(count, kept, pipeline.segmentsAtOnce);
     runAll(all, {lookups.segmentsAtOnce, 0, 1}, true);
     std::vector<int> missing;
     for (int n = 0; n < count; ++n) {
         if (rendered[size_t(n)].isEmpty())
             missing.push_back(n);
     }
-    const SegmentConcurrency concurrency = SegmentConcurrency::forMachine(int(missing.size()), plan.working,
+    const SegmentConcurrency concurrency = SegmentConcurrency::forMachine(int(missing.size()), kept,
                                                                           pipeline.segmentsAtOnce);
     runAll(missing, concurrency, false);
 

@@ -123,6 +123,25 @@ QString videoFilter(const MediaAsset &clip, const ProcessingSettings &settings, 
     return chain;
 }
 
+namespace {
+
+// Stereo silence at 48 kHz, for a segment whose source has no sound of its own.
+QStringList silenceInput()
+{
+    return {QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"),
+            QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000")};
+}
+
+// The segment's sound: 48 kHz stereo, padded with silence to exactly `duration` seconds.
+QStringList soundArguments(double duration)
+{
+    return {QStringLiteral("-af"), QStringLiteral("aresample=48000,aformat=channel_layouts=stereo,apad"),
+            QStringLiteral("-ac"), QStringLiteral("2"),
+            QStringLiteral("-t"),  ffmpegNumber(duration)};
+}
+
+} // namespace
+
 QStringList arguments(const Input &input, int fps, const QString &videoFilter, double duration, const QString &output,
                       const QString &pixelFormat)
 {
@@ -132,12 +151,10 @@ QStringList arguments(const Input &input, int fps, const QString &videoFilter, d
     else
         args << QStringLiteral("-ss") << ffmpegNumber(input.start) << QStringLiteral("-i") << input.source;
     // "0:V:0" is the first real picture: "0:v:0" may be a cover picture stored ahead of it.
-    args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-         << QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000") << QStringLiteral("-vf") << videoFilter
-         << QStringLiteral("-map") << QStringLiteral("0:V:0") << QStringLiteral("-map")
+    args << silenceInput() << QStringLiteral("-vf") << videoFilter << QStringLiteral("-map") << QStringLiteral("0:V:0")
+         << QStringLiteral("-map")
          << (!input.still && input.sourceHasAudio ? QStringLiteral("0:a:0") : QStringLiteral("1:a:0"))
-         << QStringLiteral("-af") << QStringLiteral("aresample=48000,aformat=channel_layouts=stereo,apad")
-         << QStringLiteral("-ac") << QStringLiteral("2") << QStringLiteral("-t") << ffmpegNumber(duration);
+         << soundArguments(duration);
     args << Pipeline::losslessVideoArguments(pixelFormat) << Pipeline::losslessAudioArguments() << output;
     return args;
 }
@@ -172,15 +189,14 @@ QStringList pieceArguments(const Input &input, int fps, const QString &videoFilt
     return args;
 }
 
-QStringList joinArguments(const QString &list, int fps, double duration, const QString &output)
+QStringList joinArguments(const QString &list, int fps, qint64 frames, double duration, const QString &output)
 {
     QStringList args = Pipeline::concatInput(list);
-    args << QStringLiteral("-f") << QStringLiteral("lavfi") << QStringLiteral("-i")
-         << QStringLiteral("anullsrc=channel_layout=stereo:sample_rate=48000") << QStringLiteral("-map")
-         << QStringLiteral("0:v:0") << QStringLiteral("-map") << QStringLiteral("1:a:0") << QStringLiteral("-af")
-         << QStringLiteral("aresample=48000,aformat=channel_layouts=stereo,apad") << QStringLiteral("-ac")
-         << QStringLiteral("2") << QStringLiteral("-t") << ffmpegNumber(duration) << QStringLiteral("-c:v")
-         << QStringLiteral("copy") << QStringLiteral("-bsf:v")
+    // The frame count, not only the length, ends the picture: the joined pieces' times are
+    // rounded until they are timed again.
+    args << silenceInput() << QStringLiteral("-map") << QStringLiteral("0:v:0") << QStringLiteral("-map")
+         << QStringLiteral("1:a:0") << soundArguments(duration) << QStringLiteral("-frames:v") << ffmpegInteger(frames)
+         << QStringLiteral("-c:v") << QStringLiteral("copy") << QStringLiteral("-bsf:v")
          << QStringLiteral("setts=ts=round(N/(TB*%1))").arg(ffmpegInteger(fps));
     args << Pipeline::losslessAudioArguments() << output;
     return args;

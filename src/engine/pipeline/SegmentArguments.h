@@ -108,9 +108,10 @@ qint64 frameCount(double duration, int fps);
 QStringList pieceArguments(const Input &input, int fps, const QString &videoFilter, qint64 frames,
                            const QString &output, const QString &pixelFormat);
 // The FFmpeg arguments (without the common prefix) that join the pieces listed in the concat list
-// `list` into the segment `output`, with the silence every still's segment carries. Each piece's
-// frames are timed from its own start, in whole milliseconds; they are timed again from the
-// segment's start, so that every frame keeps the time it has in a segment made in one run.
-QStringList joinArguments(const QString &list, int fps, double duration, const QString &output);
+// `list`, `frames` frames in all, into the segment `output`, with the silence every still's
+// segment carries. Each piece's frames are timed from its own start, in whole milliseconds; they
+// are timed again from the segment's start, so that every frame keeps the time it has in a
+// segment made in one run.
+QStringList joinArguments(const QString &list, int fps, qint64 frames, double duration, const QString &output);
 
 } // namespace kinoloom::SegmentArguments

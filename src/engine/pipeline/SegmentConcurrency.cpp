@@ -62,10 +62,11 @@ SegmentConcurrency SegmentConcurrency::plan(int segments, QSize frame, int proce
                                                     : std::numeric_limits<int>::max();
     atOnce = int(std::min<qint64>(atOnce, runsInMemory));
     atOnce = std::max(atOnce, 1);
-    // The other segments may run beside the still's pieces.
+    // Every segment that runs at once may be a still made in pieces: their runs share the
+    // processors and the memory among them.
     const int stillPieces = atMost == 1
         ? 1
-        : int(std::clamp<qint64>(std::min<qint64>(processors / 2, runsInMemory - atOnce + 1), 1, 4));
+        : int(std::clamp<qint64>(std::min<qint64>(processors / atOnce, runsInMemory / atOnce), 1, 4));
     if (atOnce == 1)
         return {1, 0, stillPieces};
     // Rounded up: a run that finishes early leaves its processors to those still running.

@@ -20,8 +20,9 @@ struct SegmentConcurrency
     // For `segments` segments of `frame` pixels on a machine with `processors` processors and
     // `availableMemory` bytes free (0: unknown). A lone segment keeps FFmpeg's choice of threads;
     // runs at once are at most one a processor and take no more than half the free memory, and
-    // no more than `atMost` when that is above 0. A still is made in up to four pieces, one for
-    // every two processors, within the same memory, and in one where `atMost` is 1.
+    // no more than `atMost` when that is above 0. A still is made in up to four pieces, so many
+    // that the segments at once, all stills in pieces, would still take no more processors and
+    // memory than that; in one where `atMost` is 1.
     static SegmentConcurrency plan(int segments, QSize frame, int processors, qint64 availableMemory, int atMost = 0);
     // The same for this machine as it is now: the processors this process may run on and the
     // memory the system reports available.

@@ -41,11 +41,10 @@ void Pipeline::renderStillInPieces(const SegmentArguments::Input &input,
     // The user sees one stage whose progress is that of all the pieces together.
     std::mutex lock;
     std::vector<double> framesDone(size_t(pieces.size()), 0.0);
-    const double frames = std::max<double>(
-        1,
-        std::accumulate(pieces.cbegin(), pieces.cend(), 0.0, [](double sum, const SegmentArguments::StillPiece &piece) {
-            return sum + double(piece.frames);
-        }));
+    qint64 total = 0;
+    for (const SegmentArguments::StillPiece &piece : pieces)
+        total += piece.frames;
+    const double frames = double(std::max<qint64>(total, 1));
     Pipeline quiet = *this;
     quiet.update = [](const QString &, std::optional<double>) {};
     const auto pieceProgress = [&](qsizetype k) {
@@ -76,10 +75,9 @@ void Pipeline::renderStillInPieces(const SegmentArguments::Input &input,
     runner->checkCancellation();
     if (failure)
         std::rethrow_exception(failure->error);
-    group->checkCancellation();
 
     runner->runFFmpeg(
-        withThreadCount(commonFFmpegArguments() + SegmentArguments::joinArguments(list, fps, duration, output),
+        withThreadCount(commonFFmpegArguments() + SegmentArguments::joinArguments(list, fps, total, duration, output),
                         threadsPerRun),
         quiet.ffmpegLineHandler(stage, duration, {}), directory);
     update(stage, 1.0);
