@@ -235,6 +235,7 @@ StudioProject tst_ConcurrentSegments::stills(int count, double seconds) const
 void tst_ConcurrentSegments::planFillsTheMachine_data()
 {
     QTest::addColumn<int>("segments");
+    QTest::addColumn<int>("stills");
     QTest::addColumn<QSize>("frame");
     QTest::addColumn<int>("processors");
     QTest::addColumn<qint64>("memory");
@@ -244,25 +245,32 @@ void tst_ConcurrentSegments::planFillsTheMachine_data()
     QTest::addColumn<int>("stillPieces");
     const QSize hd(1920, 1080);
     const QSize uhd(3840, 2160);
-    QTest::newRow("one segment keeps FFmpeg's threads") << 1 << hd << 8 << 16 * gibibyte << 0 << 1 << 0 << 4;
-    QTest::newRow("eight segments, eight processors") << 8 << hd << 8 << 16 * gibibyte << 0 << 8 << 1 << 1;
-    QTest::newRow("three segments share eight processors") << 3 << hd << 8 << 16 * gibibyte << 0 << 3 << 3 << 2;
-    QTest::newRow("more segments than processors") << 12 << hd << 2 << 16 * gibibyte << 0 << 2 << 1 << 1;
-    QTest::newRow("4K segments within half the free memory") << 8 << uhd << 8 << 16 * gibibyte << 0 << 4 << 2 << 1;
+    QTest::newRow("one segment keeps FFmpeg's threads") << 1 << 1 << hd << 8 << 16 * gibibyte << 0 << 1 << 0 << 4;
+    QTest::newRow("eight segments, eight processors") << 8 << 8 << hd << 8 << 16 * gibibyte << 0 << 8 << 1 << 1;
+    QTest::newRow("three segments share eight processors") << 3 << 3 << hd << 8 << 16 * gibibyte << 0 << 3 << 3 << 2;
+    QTest::newRow("more segments than processors") << 12 << 12 << hd << 2 << 16 * gibibyte << 0 << 2 << 1 << 1;
+    QTest::newRow("4K segments within half the free memory") << 8 << 8 << uhd << 8 << 16 * gibibyte << 0 << 4 << 2 << 1;
     QTest::newRow("a 4K still's pieces within half the free memory")
-        << 1 << uhd << 8 << 16 * gibibyte << 0 << 1 << 0 << 4;
+        << 1 << 1 << uhd << 8 << 16 * gibibyte << 0 << 1 << 0 << 4;
     QTest::newRow("two 4K stills share the memory with their pieces")
-        << 2 << uhd << 8 << 16 * gibibyte << 0 << 2 << 4 << 2;
-    QTest::newRow("too little memory for two") << 8 << uhd << 8 << 2 * gibibyte << 0 << 1 << 0 << 1;
-    QTest::newRow("unknown memory") << 8 << uhd << 8 << qint64(0) << 0 << 8 << 1 << 1;
-    QTest::newRow("one at a time asked for") << 8 << hd << 8 << 16 * gibibyte << 1 << 1 << 0 << 1;
-    QTest::newRow("two at a time asked for") << 8 << hd << 8 << 16 * gibibyte << 2 << 2 << 4 << 4;
-    QTest::newRow("no processor count") << 8 << hd << 0 << 16 * gibibyte << 0 << 1 << 0 << 1;
+        << 2 << 2 << uhd << 8 << 16 * gibibyte << 0 << 2 << 4 << 2;
+    QTest::newRow("a 4K still beside three clips takes the runs left over")
+        << 4 << 1 << uhd << 8 << 24 * gibibyte << 0 << 4 << 2 << 3;
+    QTest::newRow("two stills among eight segments share the runs left over")
+        << 8 << 2 << hd << 12 << 64 * gibibyte << 0 << 8 << 2 << 3;
+    QTest::newRow("a still beside seven clips, no processor left over")
+        << 8 << 1 << hd << 8 << 16 * gibibyte << 0 << 8 << 1 << 1;
+    QTest::newRow("too little memory for two") << 8 << 8 << uhd << 8 << 2 * gibibyte << 0 << 1 << 0 << 1;
+    QTest::newRow("unknown memory") << 8 << 8 << uhd << 8 << qint64(0) << 0 << 8 << 1 << 1;
+    QTest::newRow("one at a time asked for") << 8 << 8 << hd << 8 << 16 * gibibyte << 1 << 1 << 0 << 1;
+    QTest::newRow("two at a time asked for") << 8 << 8 << hd << 8 << 16 * gibibyte << 2 << 2 << 4 << 4;
+    QTest::newRow("no processor count") << 8 << 8 << hd << 0 << 16 * gibibyte << 0 << 1 << 0 << 1;
 }
 
 void tst_ConcurrentSegments::planFillsTheMachine()
 {
     QFETCH(int, segments);
+    QFETCH(int, stills);
     QFETCH(QSize, frame);
     QFETCH(int, processors);
     QFETCH(qint64, memory);
@@ -270,11 +278,11 @@ void tst_ConcurrentSegments::planFillsTheMachine()
     QFETCH(int, atOnce);
     QFETCH(int, threads);
     QFETCH(int, stillPieces);
-    const SegmentConcurrency plan = SegmentConcurrency::plan(segments, frame, processors, memory, atMost);
+    const SegmentConcurrency plan = SegmentConcurrency::plan(segments, stills, frame, processors, memory, atMost);
     QCOMPARE(plan.segmentsAtOnce, atOnce);
     QCOMPARE(plan.threadsPerRun, threads);
     QCOMPARE(plan.stillPieces, stillPieces);
-    const SegmentConcurrency here = SegmentConcurrency::forMachine(segments, frame, atMost);
+    const SegmentConcurrency here = SegmentConcurrency::forMachine(segments, stills, frame, atMost);
     QVERIFY(here.segmentsAtOnce >= 1 && here.segmentsAtOnce <= std::max(segments, 1));
 }
 

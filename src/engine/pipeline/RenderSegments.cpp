@@ -102,14 +102,18 @@ RenderedSegments renderSegments(const Pipeline &pipeline, const RenderPlan &plan
         all[size_t(n)] = n;
     // 8-bit segments of a film larger than their working size are kept at the film's frame.
     const QSize kept = pipeline.segmentDeliveredSize.value_or(plan.working);
-    const SegmentConcurrency lookups = SegmentConcurrency::forMachine(count, kept, pipeline.segmentsAtOnce);
+    const SegmentConcurrency lookups = SegmentConcurrency::forMachine(count, 0, kept, pipeline.segmentsAtOnce);
     runAll(all, {lookups.segmentsAtOnce, 0, 1}, true);
     std::vector<int> missing;
+    int stills = 0;
     for (int n = 0; n < count; ++n) {
-        if (rendered[size_t(n)].isEmpty())
-            missing.push_back(n);
+        if (!rendered[size_t(n)].isEmpty())
+            continue;
+        missing.push_back(n);
+        if (work[size_t(n)].clip->isImage)
+            ++stills;
     }
-    const SegmentConcurrency concurrency = SegmentConcurrency::forMachine(int(missing.size()), kept,
+    const SegmentConcurrency concurrency = SegmentConcurrency::forMachine(int(missing.size()), stills, kept,
                                                                           pipeline.segmentsAtOnce);
     runAll(missing, concurrency, false);
 

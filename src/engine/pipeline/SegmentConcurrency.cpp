@@ -51,8 +51,8 @@ qint64 SegmentConcurrency::memoryPerRun(QSize frame)
     return baseBytes + framesInFlight * bytesPerPixel * pixels;
 }
 
-SegmentConcurrency SegmentConcurrency::plan(int segments, QSize frame, int processors, qint64 availableMemory,
-                                            int atMost)
+SegmentConcurrency SegmentConcurrency::plan(int segments, int stills, QSize frame, int processors,
+                                            qint64 availableMemory, int atMost)
 {
     processors = std::max(processors, 1);
     int atOnce = std::min(segments, processors);
@@ -62,20 +62,21 @@ SegmentConcurrency SegmentConcurrency::plan(int segments, QSize frame, int proce
                                                     : std::numeric_limits<int>::max();
     atOnce = int(std::min<qint64>(atOnce, runsInMemory));
     atOnce = std::max(atOnce, 1);
-    // Every segment that runs at once may be a still made in pieces: their runs share the
-    // processors and the memory among them.
-    const int stillPieces = atMost == 1
-        ? 1
-        : int(std::clamp<qint64>(std::min<qint64>(processors / atOnce, runsInMemory / atOnce), 1, 4));
+    // The stills that may run at once share the runs left over by one a segment. A still is
+    // heavier than a clip of its length, and with no more than its share of threads it would
+    // finish alone, long after the clips beside it, with most of the machine idle.
+    const qint64 stillsAtOnce = std::clamp(stills, 1, atOnce);
+    const qint64 spareRuns = std::min<qint64>(processors - atOnce, runsInMemory - atOnce);
+    const int stillPieces = atMost == 1 ? 1 : int(std::clamp<qint64>(1 + spareRuns / stillsAtOnce, 1, 4));
     if (atOnce == 1)
         return {1, 0, stillPieces};
     // Rounded up: a run that finishes early leaves its processors to those still running.
     return {atOnce, (processors + atOnce - 1) / atOnce, stillPieces};
 }
 
-SegmentConcurrency SegmentConcurrency::forMachine(int segments, QSize frame, int atMost)
+SegmentConcurrency SegmentConcurrency::forMachine(int segments, int stills, QSize frame, int atMost)
 {
-    return plan(segments, frame, processors(), availableMemory(), atMost);
+    return plan(segments, stills, frame, processors(), availableMemory(), atMost);
 }
 
 } // namespace kinoloom

@@ -17,16 +17,17 @@ struct SegmentConcurrency
     // the one segment the others wait for.
     int stillPieces = 1;
 
-    // For `segments` segments of `frame` pixels on a machine with `processors` processors and
-    // `availableMemory` bytes free (0: unknown). A lone segment keeps FFmpeg's choice of threads;
-    // runs at once are at most one a processor and take no more than half the free memory, and
-    // no more than `atMost` when that is above 0. A still is made in up to four pieces, so many
-    // that the segments at once, all stills in pieces, would still take no more processors and
-    // memory than that; in one where `atMost` is 1.
-    static SegmentConcurrency plan(int segments, QSize frame, int processors, qint64 availableMemory, int atMost = 0);
+    // For `segments` segments, `stills` of them stills, of `frame` pixels on a machine with
+    // `processors` processors and `availableMemory` bytes free (0: unknown). A lone segment keeps
+    // FFmpeg's choice of threads; runs at once are at most one a processor and take no more than
+    // half the free memory, and no more than `atMost` when that is above 0. A still is made in up
+    // to four pieces, as many as the processors and memory left over by one run a segment allow
+    // when as many stills as may run at once all take their pieces; in one where `atMost` is 1.
+    static SegmentConcurrency plan(int segments, int stills, QSize frame, int processors, qint64 availableMemory,
+                                   int atMost = 0);
     // The same for this machine as it is now: the processors this process may run on and the
     // memory the system reports available.
-    static SegmentConcurrency forMachine(int segments, QSize frame, int atMost = 0);
+    static SegmentConcurrency forMachine(int segments, int stills, QSize frame, int atMost = 0);
     // What one segment run may hold at its peak: FFmpeg itself, and the frames of the lossless
     // intermediate queued in its decoder, filter graph and encoder.
     static qint64 memoryPerRun(QSize frame);
