@@ -37,17 +37,4 @@ QStringList thumbnailCommand(const QString &source, const QString &destination, 
     return arguments + pictureOutput(destination, width, encoding, conversion);
 }
 
-QStringList thumbnailsCommand(const QString &source, const QList<std::pair<double, QString>> &moments, int width,
-                              const QStringList &encoding)
-{
-    QStringList arguments = leadingOptions();
-    for (const auto &moment : moments)
-        arguments << QStringLiteral("-ss") << ffmpegNumber(moment.first) << QStringLiteral("-i") << source;
-    for (qsizetype k = 0; k < moments.size(); ++k) {
-        arguments << QStringLiteral("-map") << QString::number(k) + QStringLiteral(":v:0");
-        arguments += pictureOutput(moments[k].second, width, encoding, {});
-    }
-    return arguments;
-}
-
 } // namespace kinoloom

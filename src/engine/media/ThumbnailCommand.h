@@ -1,11 +1,9 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
-#include <utility>
 
 namespace kinoloom {
 
@@ -16,12 +14,5 @@ namespace kinoloom {
 // `conversion`: filters that come before the scaling (PictureConversion::filters), empty for none.
 QStringList thumbnailCommand(const QString &source, const QString &destination, std::optional<double> seek, int width,
                              const QStringList &encoding = {}, const QString &conversion = {});
-
-// Thumbnails of several moments of one movie in one run: one input per moment, each seeking to
-// its moment exactly as thumbnailCommand does, so each picture is the one that command takes,
-// while only the pictures around each moment are decoded. `moments` pairs seconds into the movie
-// with the destination of their picture.
-QStringList thumbnailsCommand(const QString &source, const QList<std::pair<double, QString>> &moments, int width,
-                              const QStringList &encoding = {});
 
 } // namespace kinoloom

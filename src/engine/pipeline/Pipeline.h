@@ -57,9 +57,9 @@ struct Pipeline
     bool onlyReuseSegments = false;
     // Renders as the engine did before its faster ways: 16-bit segments whatever the source, all
     // converted (and scaled up) to R'G'B' by the final graph for the titles, the look mixed by
-    // blend's expression, a still in one run, the title artwork read again for every frame, one
-    // seek per thumbnail. Only what compares the two sets it (the equality tests, the render
-    // benchmark's "before" figure); no user can.
+    // blend's expression, a still in one run, the title artwork read again for every frame, the
+    // thumbnails one after another. Only what compares the two sets it (the equality tests, the
+    // render benchmark's "before" figure); no user can.
     bool legacyRendering = false;
     // The pixel format of the lossless segments. The segments of one output are joined into one
     // stream, so render() sets it from all their sources; unset, a segment follows its own source.
