@@ -107,7 +107,8 @@ struct Counter
 };
 
 // As the engine rendered before: one segment at a time, 16-bit segments for every film, converted
-// to R'G'B' by the final graph, the look mixed by blend's expression, one seek per thumbnail.
+// to R'G'B' by the final graph, the look mixed by blend's expression, the thumbnails one after
+// another.
 void renderAsBefore(Pipeline &pipeline)
 {
     pipeline.segmentsAtOnce = 1;

@@ -156,10 +156,10 @@ void PreviewPlayer::finishPriming()
     m_primed = true;
     if (!m_wantsPlaying)
         m_player->pause();
-    // The pause takes effect a frame or two later, so only a flushing seek makes the start the
-    // frame on screen. Qt skips a seek to where the pipeline says it is, and a pipeline that has
-    // just shown its first frame says 0, then shows the next one: one millisecond further still
-    // lands on the start's frame, and Qt cannot skip it.
+    // The pause takes effect a frame or two later, so only a flushing seek makes the target the
+    // frame on screen. Qt 6.4's GStreamer backend skips a seek to where the pipeline says it is,
+    // and a pipeline that has just shown its first frame says 0, then shows the next one: one
+    // millisecond further still lands on the target's frame, and cannot be skipped.
     const qint64 target = m_pendingSeek.value_or(0);
     m_player->setPosition(m_player->position() == target ? target + 1 : target);
     m_pendingSeek.reset();

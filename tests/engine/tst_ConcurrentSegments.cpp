@@ -261,6 +261,7 @@ void tst_ConcurrentSegments::planFillsTheMachine_data()
         << 8 << 2 << hd << 12 << 64 * gibibyte << 0 << 8 << 2 << 3;
     QTest::newRow("a still beside seven clips, no processor left over")
         << 8 << 1 << hd << 8 << 16 * gibibyte << 0 << 8 << 1 << 1;
+    QTest::newRow("no still among the segments") << 3 << 0 << hd << 8 << 16 * gibibyte << 0 << 3 << 3 << 1;
     QTest::newRow("too little memory for two") << 8 << 8 << uhd << 8 << 2 * gibibyte << 0 << 1 << 0 << 1;
     QTest::newRow("unknown memory") << 8 << 8 << uhd << 8 << qint64(0) << 0 << 8 << 1 << 1;
     QTest::newRow("one at a time asked for") << 8 << 8 << hd << 8 << 16 * gibibyte << 1 << 1 << 0 << 1;
@@ -285,6 +286,7 @@ void tst_ConcurrentSegments::planFillsTheMachine()
     QCOMPARE(plan.stillPieces, stillPieces);
     const SegmentConcurrency here = SegmentConcurrency::forMachine(segments, stills, frame, atMost);
     QVERIFY(here.segmentsAtOnce >= 1 && here.segmentsAtOnce <= std::max(segments, 1));
+    QVERIFY(here.stillPieces >= 1 && here.stillPieces <= 4);
 }
 
 void tst_ConcurrentSegments::reportsPassInSegmentOrder()

@@ -223,12 +223,16 @@ void tst_RenderEquality::theFilmIsTheSameAsBefore()
     };
     QCOMPARE(now.thumbnails.size(), 8);
     QCOMPARE(old.thumbnails.size(), 8);
-    if (counts.rbegin()->first == 0) {
-        for (qsizetype n = 0; n < old.thumbnails.size(); ++n) {
-            QVERIFY(!bytes(old.thumbnails[n]).isEmpty());
-            QCOMPARE(bytes(now.thumbnails[n]), bytes(old.thumbnails[n]));
-        }
+    for (qsizetype n = 0; n < old.thumbnails.size(); ++n) {
+        QVERIFY(!bytes(old.thumbnails[n]).isEmpty());
+        QVERIFY(!bytes(now.thumbnails[n]).isEmpty());
     }
+    if (counts.rbegin()->first > 0) {
+        qInfo("the films differ: their candidates are not compared byte for byte");
+        return;
+    }
+    for (qsizetype n = 0; n < old.thumbnails.size(); ++n)
+        QCOMPARE(bytes(now.thumbnails[n]), bytes(old.thumbnails[n]));
 }
 
 QTEST_MAIN(tst_RenderEquality)

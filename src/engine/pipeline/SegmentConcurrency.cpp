@@ -67,7 +67,8 @@ SegmentConcurrency SegmentConcurrency::plan(int segments, int stills, QSize fram
     // finish alone, long after the clips beside it, with most of the machine idle.
     const qint64 stillsAtOnce = std::clamp(stills, 1, atOnce);
     const qint64 spareRuns = std::min<qint64>(processors - atOnce, runsInMemory - atOnce);
-    const int stillPieces = atMost == 1 ? 1 : int(std::clamp<qint64>(1 + spareRuns / stillsAtOnce, 1, 4));
+    const int stillPieces = atMost == 1 || stills <= 0 ? 1
+                                                       : int(std::clamp<qint64>(1 + spareRuns / stillsAtOnce, 1, 4));
     if (atOnce == 1)
         return {1, 0, stillPieces};
     // Rounded up: a run that finishes early leaves its processors to those still running.

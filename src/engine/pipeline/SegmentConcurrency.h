@@ -22,7 +22,8 @@ struct SegmentConcurrency
     // FFmpeg's choice of threads; runs at once are at most one a processor and take no more than
     // half the free memory, and no more than `atMost` when that is above 0. A still is made in up
     // to four pieces, as many as the processors and memory left over by one run a segment allow
-    // when as many stills as may run at once all take their pieces; in one where `atMost` is 1.
+    // when as many stills as may run at once all take their pieces; in one where `atMost` is 1 or
+    // no segment is a still.
     static SegmentConcurrency plan(int segments, int stills, QSize frame, int processors, qint64 availableMemory,
                                    int atMost = 0);
     // The same for this machine as it is now: the processors this process may run on and the

@@ -12,6 +12,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace kinoloom {
 
@@ -54,16 +55,18 @@ QStringList takeThumbnails(const Pipeline &pipeline, const RenderPlan &plan, con
         }
         return thumbnails;
     }
-    // Each seek decodes from the key frame before its moment, and one decoder keeps a few
+    // Each seek decodes from the key frame before its moment, and one decoder keeps only a few
     // processors busy: the eight run side by side, as many at once as the machine holds. (Eight
     // inputs of one FFmpeg run took twice as long, fed one after another by its single loop.)
+    // Each keeps FFmpeg's own decoder threads: the seeks are of unequal length, and those that
+    // go on longest then have the processors the others left.
     const int count = int(moments.size());
     const SegmentConcurrency share = SegmentConcurrency::forMachine(count, 0, plan.frame);
     const std::shared_ptr<ProcessRunner> group = pipeline.runner->linked();
     const std::optional<ConcurrentFailure> failure = runConcurrently(
         count, share.segmentsAtOnce,
         [&](int n) {
-            const auto &moment = moments[n];
+            const auto &moment = moments.at(n);
             group->runFFmpeg(thumbnailCommand(movie, moment.second, moment.first, 1280, quality),
                              [](const QString &) {});
         },
