@@ -1,8 +1,10 @@
 #include "engine/pipeline/ConcurrentRuns.h"
 
+#include "engine/process/ProcessRunner.h"
 #include "model/CancellationError.h"
 
 #include <algorithm>
+#include <memory>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -57,6 +59,16 @@ std::optional<ConcurrentFailure> runConcurrently(int count, int atOnce, const st
     for (std::thread &thread : threads)
         thread.join();
     return failure;
+}
+
+void runSideBySide(ProcessRunner &runner, int count, int atOnce, const std::function<void(ProcessRunner &, int)> &task)
+{
+    const std::shared_ptr<ProcessRunner> group = runner.linked();
+    const std::optional<ConcurrentFailure> failure = runConcurrently(
+        count, atOnce, [&](int n) { task(*group, n); }, [&] { group->cancel(); });
+    runner.checkCancellation();
+    if (failure)
+        std::rethrow_exception(failure->error);
 }
 
 } // namespace kinoloom

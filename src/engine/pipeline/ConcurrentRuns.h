@@ -6,6 +6,8 @@
 
 namespace kinoloom {
 
+class ProcessRunner;
+
 struct ConcurrentFailure
 {
     int position = 0;
@@ -18,5 +20,10 @@ struct ConcurrentFailure
 // is returned once every thread has ended. Cancellations alone return nothing.
 std::optional<ConcurrentFailure> runConcurrently(int count, int atOnce, const std::function<void(int)> &task,
                                                  const std::function<void()> &stop);
+
+// runConcurrently for tasks that run FFmpeg: each is handed a runner linked to `runner`, so a
+// failing task stops the others without cancelling the job, and cancelling the job stops them
+// all. Throws the job's cancellation, or else the first failure.
+void runSideBySide(ProcessRunner &runner, int count, int atOnce, const std::function<void(ProcessRunner &, int)> &task);
 
 } // namespace kinoloom

@@ -59,22 +59,13 @@ void Pipeline::renderStillInPieces(const SegmentArguments::Input &input,
         };
     };
 
-    // A failing piece stops the others without cancelling the job; cancelling the job stops them
-    // all.
-    const std::shared_ptr<ProcessRunner> group = runner->linked();
-    const std::optional<ConcurrentFailure> failure = runConcurrently(
-        int(pieces.size()), int(pieces.size()),
-        [&](int k) {
-            const SegmentArguments::StillPiece &piece = pieces.at(k);
-            const QStringList arguments = SegmentArguments::pieceArguments(input, fps, filter(piece.firstFrame),
-                                                                           piece.frames, files.at(k), pixelFormat);
-            group->runFFmpeg(withThreadCount(commonFFmpegArguments() + arguments, threadsPerRun),
-                             quiet.ffmpegLineHandler(stage, double(piece.frames) / fps, pieceProgress(k)), directory);
-        },
-        [&] { group->cancel(); });
-    runner->checkCancellation();
-    if (failure)
-        std::rethrow_exception(failure->error);
+    runSideBySide(*runner, int(pieces.size()), int(pieces.size()), [&](ProcessRunner &group, int k) {
+        const SegmentArguments::StillPiece &piece = pieces.at(k);
+        const QStringList arguments = SegmentArguments::pieceArguments(input, fps, filter(piece.firstFrame),
+                                                                       piece.frames, files.at(k), pixelFormat);
+        group.runFFmpeg(withThreadCount(commonFFmpegArguments() + arguments, threadsPerRun),
+                        quiet.ffmpegLineHandler(stage, double(piece.frames) / fps, pieceProgress(k)), directory);
+    });
 
     runner->runFFmpeg(
         withThreadCount(commonFFmpegArguments() + SegmentArguments::joinArguments(list, fps, total, duration, output),

@@ -9,9 +9,6 @@
 #include <QDir>
 
 #include <algorithm>
-#include <exception>
-#include <memory>
-#include <optional>
 #include <utility>
 
 namespace kinoloom {
@@ -62,18 +59,10 @@ QStringList takeThumbnails(const Pipeline &pipeline, const RenderPlan &plan, con
     // go on longest then have the processors the others left.
     const int count = int(moments.size());
     const SegmentConcurrency share = SegmentConcurrency::forMachine(count, 0, plan.frame);
-    const std::shared_ptr<ProcessRunner> group = pipeline.runner->linked();
-    const std::optional<ConcurrentFailure> failure = runConcurrently(
-        count, share.segmentsAtOnce,
-        [&](int n) {
-            const auto &moment = moments.at(n);
-            group->runFFmpeg(thumbnailCommand(movie, moment.second, moment.first, 1280, quality),
-                             [](const QString &) {});
-        },
-        [&] { group->cancel(); });
-    pipeline.runner->checkCancellation();
-    if (failure)
-        std::rethrow_exception(failure->error);
+    runSideBySide(*pipeline.runner, count, share.segmentsAtOnce, [&](ProcessRunner &group, int n) {
+        const auto &moment = moments.at(n);
+        group.runFFmpeg(thumbnailCommand(movie, moment.second, moment.first, 1280, quality), [](const QString &) {});
+    });
     pipeline.overallUpdate(renderProgress::thumbnails.end);
     return thumbnails;
 }
