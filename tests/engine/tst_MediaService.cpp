@@ -1,4 +1,5 @@
 #include "engine/media/MediaService.h"
+#include "engine/media/ThumbnailCommand.h"
 #include "engine/process/ProcessFailure.h"
 #include "engine/process/ProcessRunner.h"
 #include "model/CancellationError.h"
@@ -26,6 +27,12 @@ namespace {
 MediaService service(const QString &gyroflow = QStringLiteral("/nonexistent/Gyroflow"))
 {
     return MediaService{ToolPaths{gyroflow}, std::make_shared<ProcessRunner>()};
+}
+
+// An FFmpeg command written as one line, none of its words holding a space.
+QStringList words(const char *command)
+{
+    return QString::fromLatin1(command).split(QLatin1Char(' '));
 }
 
 // A project folder with the subfolders an import writes into.
@@ -299,11 +306,9 @@ private Q_SLOTS:
         // The container lasts 2 s, the picture 0.2 s: the usual seek (0.67 s) finds no picture.
         const QString movie = m_dir.filePath(QStringLiteral("short-picture.mkv"));
         const MediaService media = service();
-        media.runner->runFFmpeg(
-            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
-             QStringLiteral("-i"), QStringLiteral("testsrc2=size=320x180:rate=30:duration=0.2"), QStringLiteral("-f"),
-             QStringLiteral("lavfi"), QStringLiteral("-i"), QStringLiteral("sine=duration=2"), QStringLiteral("-c:v"),
-             QStringLiteral("ffv1"), QStringLiteral("-c:a"), QStringLiteral("pcm_s16le"), movie});
+        media.runner->runFFmpeg(words("-v error -f lavfi -i testsrc2=size=320x180:rate=30:duration=0.2 -f lavfi -i "
+                                      "sine=duration=2 -c:v ffv1 -c:a pcm_s16le")
+                                << movie);
         const MediaAsset asset = media.importAsset(movie, projectFolder(m_dir, QStringLiteral("short-picture")), false);
         // The clip lasts as long as its picture.
         QVERIFY2(qAbs(asset.duration - 0.2) < 0.01, qPrintable(QString::number(asset.duration)));
@@ -312,6 +317,48 @@ private Q_SLOTS:
         const QString thumbnail = m_dir.filePath(QStringLiteral("short-picture.jpg"));
         media.generateThumbnail(movie, thumbnail, 2, false, false);
         QCOMPARE(imageSize(thumbnail), QSize(480, 270));
+    }
+
+    // A film's candidates come from one pass over it: each is the picture one seek to its moment
+    // would give, wherever its moment falls among the key frames and the others' moments.
+    void onePassTakesTheSamePicturesAsSeeks_data()
+    {
+        QTest::addColumn<QList<double>>("moments");
+        QTest::newRow("in order, across groups of pictures") << QList<double>{0.2, 0.9, 1.5, 2.6};
+        QTest::newRow("out of order and repeated") << QList<double>{2.0, 0.5, 2.0, 0.5, 1.234};
+        QTest::newRow("the first and the last picture") << QList<double>{0.0, 2.96};
+        QTest::newRow("between two pictures") << QList<double>{1.01, 1.02, 1.05};
+    }
+    void onePassTakesTheSamePicturesAsSeeks()
+    {
+        QFETCH(QList<double>, moments);
+        // Three seconds with a key frame every ten pictures and B-pictures between them, so that
+        // seeks start from different key frames and pictures leave the decoder out of order.
+        QTemporaryDir dir;
+        const QString movie = dir.filePath(QStringLiteral("film.mp4"));
+        const MediaService media = service();
+        media.runner->runFFmpeg(
+            words("-v error -f lavfi -i testsrc2=size=320x180:rate=30:duration=3 -c:v libx264 -g 10 "
+                  "-bf 2 -pix_fmt yuv420p")
+            << movie);
+        const QStringList quality{QStringLiteral("-q:v"), QStringLiteral("3")};
+        QList<ThumbnailMoment> all;
+        for (qsizetype n = 0; n < moments.size(); ++n) {
+            // "%d" in a name stays a name.
+            all.append({moments[n], dir.filePath(QStringLiteral("pass-%1-%d.jpg").arg(n))});
+            media.runner->runFFmpeg(
+                thumbnailCommand(movie, dir.filePath(QStringLiteral("seek-%1.jpg").arg(n)), moments[n], 160, quality));
+        }
+        media.runner->runFFmpeg(thumbnailsCommand(movie, all, 160, quality));
+        const auto bytes = [](const QString &path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        for (qsizetype n = 0; n < moments.size(); ++n) {
+            const QByteArray seek = bytes(dir.filePath(QStringLiteral("seek-%1.jpg").arg(n)));
+            QVERIFY(!seek.isEmpty());
+            QVERIFY2(bytes(all[n].destination) == seek, qPrintable(QString::number(moments[n])));
+        }
     }
 
     void thumbnailGoesWhereItIsAsked()

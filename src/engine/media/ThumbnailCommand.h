@@ -15,4 +15,14 @@ namespace kinoloom {
 QStringList thumbnailCommand(const QString &source, const QString &destination, std::optional<double> seek, int width,
                              const QStringList &encoding = {}, const QString &conversion = {});
 
+// Several pictures of one movie in one pass over it: for each moment, the first picture at or
+// after `seconds`, scaled and written as thumbnailCommand would write it from a seek to there.
+struct ThumbnailMoment
+{
+    double seconds = 0;
+    QString destination;
+};
+QStringList thumbnailsCommand(const QString &source, const QList<ThumbnailMoment> &moments, int width,
+                              const QStringList &encoding = {});
+
 } // namespace kinoloom

@@ -13,6 +13,13 @@
 
 namespace kinoloom {
 
+namespace {
+
+// Seconds of film up to which one pass over it is cheaper than eight seeks.
+constexpr double onePassLongest = 60;
+
+} // namespace
+
 QList<double> Pipeline::thumbnailTimes(double total, double titleOffset, bool showingTitle)
 {
     const double last = std::max(total - 0.1, 0.0);
@@ -52,11 +59,21 @@ QStringList takeThumbnails(const Pipeline &pipeline, const RenderPlan &plan, con
         }
         return thumbnails;
     }
-    // Each seek decodes from the key frame before its moment, and one decoder keeps only a few
-    // processors busy: the eight run side by side, as many at once as the machine holds. (Eight
-    // inputs of one FFmpeg run took twice as long, fed one after another by its single loop.)
-    // Each keeps FFmpeg's own decoder threads: the seeks are of unequal length, and those that
-    // go on longest then have the processors the others left.
+    // A short film is decoded once, the candidates taken as the pictures go by: that reads less
+    // of it than eight seeks, each from the key frame before its moment (libx264 puts one every
+    // 250 pictures, over eight seconds of film), and keeps the processors busy with one decoder.
+    if (plan.timeline.total <= onePassLongest) {
+        QList<ThumbnailMoment> all;
+        for (const auto &[seconds, destination] : moments)
+            all.append({seconds, destination});
+        pipeline.runner->runFFmpeg(thumbnailsCommand(movie, all, 1280, quality), [](const QString &) {});
+        pipeline.overallUpdate(renderProgress::thumbnails.end);
+        return thumbnails;
+    }
+    // In a longer film the seeks read less, and one decoder keeps only a few processors busy:
+    // the eight run side by side, as many at once as the machine holds. Each keeps FFmpeg's own
+    // decoder threads: the seeks are of unequal length, and those that go on longest then have
+    // the processors the others left.
     const int count = int(moments.size());
     const SegmentConcurrency share = SegmentConcurrency::forMachine(count, 0, plan.frame);
     runSideBySide(*pipeline.runner, count, share.segmentsAtOnce, [&](ProcessRunner &group, int n) {
