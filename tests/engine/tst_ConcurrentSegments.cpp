@@ -247,25 +247,25 @@ void tst_ConcurrentSegments::planFillsTheMachine_data()
     const QSize hd(1920, 1080);
     const QSize uhd(3840, 2160);
     QTest::newRow("one segment keeps FFmpeg's threads") << 1 << 1 << hd << 8 << 16 * gibibyte << 0 << 1 << 0 << 4;
-    QTest::newRow("eight segments, eight processors") << 8 << 8 << hd << 8 << 16 * gibibyte << 0 << 8 << 2 << 1;
-    QTest::newRow("three segments share eight processors") << 3 << 3 << hd << 8 << 16 * gibibyte << 0 << 3 << 6 << 2;
-    QTest::newRow("more segments than processors") << 12 << 12 << hd << 2 << 16 * gibibyte << 0 << 2 << 2 << 1;
-    QTest::newRow("4K segments within half the free memory") << 8 << 8 << uhd << 8 << 16 * gibibyte << 0 << 4 << 4 << 1;
+    QTest::newRow("eight segments, eight processors") << 8 << 8 << hd << 8 << 16 * gibibyte << 0 << 8 << 1 << 1;
+    QTest::newRow("three segments share eight processors") << 3 << 3 << hd << 8 << 16 * gibibyte << 0 << 3 << 3 << 2;
+    QTest::newRow("more segments than processors") << 12 << 12 << hd << 2 << 16 * gibibyte << 0 << 2 << 1 << 1;
+    QTest::newRow("4K segments within half the free memory") << 8 << 8 << uhd << 8 << 16 * gibibyte << 0 << 4 << 2 << 1;
     QTest::newRow("a 4K still's pieces within half the free memory")
         << 1 << 1 << uhd << 8 << 16 * gibibyte << 0 << 1 << 0 << 4;
     QTest::newRow("two 4K stills share the memory with their pieces")
-        << 2 << 2 << uhd << 8 << 16 * gibibyte << 0 << 2 << 8 << 2;
+        << 2 << 2 << uhd << 8 << 16 * gibibyte << 0 << 2 << 4 << 2;
     QTest::newRow("a 4K still beside three clips takes the runs left over")
-        << 4 << 1 << uhd << 8 << 24 * gibibyte << 0 << 4 << 4 << 3;
+        << 4 << 1 << uhd << 8 << 24 * gibibyte << 0 << 4 << 2 << 3;
     QTest::newRow("two stills among eight segments share the runs left over")
-        << 8 << 2 << hd << 12 << 64 * gibibyte << 0 << 8 << 3 << 3;
+        << 8 << 2 << hd << 12 << 64 * gibibyte << 0 << 8 << 2 << 3;
     QTest::newRow("a still beside seven clips, no processor left over")
-        << 8 << 1 << hd << 8 << 16 * gibibyte << 0 << 8 << 2 << 1;
-    QTest::newRow("no still among the segments") << 3 << 0 << hd << 8 << 16 * gibibyte << 0 << 3 << 6 << 1;
+        << 8 << 1 << hd << 8 << 16 * gibibyte << 0 << 8 << 1 << 1;
+    QTest::newRow("no still among the segments") << 3 << 0 << hd << 8 << 16 * gibibyte << 0 << 3 << 3 << 1;
     QTest::newRow("too little memory for two") << 8 << 8 << uhd << 8 << 2 * gibibyte << 0 << 1 << 0 << 1;
-    QTest::newRow("unknown memory") << 8 << 8 << uhd << 8 << qint64(0) << 0 << 8 << 2 << 1;
+    QTest::newRow("unknown memory") << 8 << 8 << uhd << 8 << qint64(0) << 0 << 8 << 1 << 1;
     QTest::newRow("one at a time asked for") << 8 << 8 << hd << 8 << 16 * gibibyte << 1 << 1 << 0 << 1;
-    QTest::newRow("two at a time asked for") << 8 << 8 << hd << 8 << 16 * gibibyte << 2 << 2 << 8 << 4;
+    QTest::newRow("two at a time asked for") << 8 << 8 << hd << 8 << 16 * gibibyte << 2 << 2 << 4 << 4;
     QTest::newRow("no processor count") << 8 << 8 << hd << 0 << 16 * gibibyte << 0 << 1 << 0 << 1;
 }
 

@@ -71,11 +71,8 @@ SegmentConcurrency SegmentConcurrency::plan(int segments, int stills, QSize fram
                                                        : int(std::clamp<qint64>(1 + spareRuns / stillsAtOnce, 1, 4));
     if (atOnce == 1)
         return {1, 0, stillPieces};
-    // Twice its share: runs end at different times (a still's pieces long before a clip of 4K),
-    // and those still running then take the processors the others left. While all run, the
-    // extra threads wait their turn; the filter graph's single thread keeps a run from using all
-    // of its threads anyway.
-    return {atOnce, (2 * processors + atOnce - 1) / atOnce, stillPieces};
+    // Rounded up: a run that finishes early leaves its processors to those still running.
+    return {atOnce, (processors + atOnce - 1) / atOnce, stillPieces};
 }
 
 SegmentConcurrency SegmentConcurrency::forMachine(int segments, int stills, QSize frame, int atMost)

@@ -19,9 +19,8 @@ struct SegmentConcurrency
 
     // For `segments` segments, `stills` of them stills, of `frame` pixels on a machine with
     // `processors` processors and `availableMemory` bytes free (0: unknown). A lone segment keeps
-    // FFmpeg's choice of threads; runs at once are at most one a processor, each with twice its
-    // share of the processors in threads, and take no more than half the free memory, and no
-    // more than `atMost` when that is above 0. A still is made in up
+    // FFmpeg's choice of threads; runs at once are at most one a processor and take no more than
+    // half the free memory, and no more than `atMost` when that is above 0. A still is made in up
     // to four pieces, as many as the processors and memory left over by one run a segment allow
     // when as many stills as may run at once all take their pieces; in one where `atMost` is 1 or
     // no segment is a still.
